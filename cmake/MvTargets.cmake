@@ -1,0 +1,26 @@
+# Helpers shared by every folder: one static library per runtime library, one test
+# executable per test folder.
+
+# mv_library(<target> SOURCES <files...> [DEPS <targets...>])
+function(mv_library target)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${target} STATIC ${ARG_SOURCES})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# mv_test(<target> SOURCES <files...> [DEPS <targets...>])
+# Registers every case with ctest. Discovery runs just before the tests, with the same
+# headless environment, so that Qt and SDL test binaries never need a display or a card.
+set(MV_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")
+function(mv_test target)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${target} ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main
+                                            Threads::Threads)
+    gtest_discover_tests(${target}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "${MV_TEST_ENVIRONMENT}")
+    add_dependencies(mv_tests ${target})
+endfunction()
