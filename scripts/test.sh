@@ -1,0 +1,21 @@
+#!/bin/sh
+# Builds and runs every test (installing what is missing): the normal build with all its
+# tests, then the tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc)
+
+echo "== build and test" >&2
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_WERROR=ON >/dev/null
+cmake --build build-test
+ctest --test-dir build-test --output-on-failure -j "$jobs"
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer" >&2
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMV_WERROR=ON \
+    -DMV_SANITIZE=address,undefined -DMV_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan --target mv_tests
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== all tests passed" >&2
