@@ -1,9 +1,13 @@
 #include "app/startup.h"
 
 #include "app/decode/decode.h"
+#include "app/file_types.h"
+#include "runtime/core/files/files.h"
+#include "runtime/core/lists/lists.h"
 #include "runtime/core/memory/memory.h"
 #include "runtime/core/strings/strings.h"
 #include "runtime/image/image.h"
+#include "runtime/sound/sound.h"
 
 namespace {
 
@@ -13,6 +17,13 @@ void RunSteps(const std::vector<LifecycleStep>& steps, LifecycleTrace* trace) {
             trace->push_back(step.name);
         step.run();
     }
+}
+
+// The default audio output. Without one (no sound card) the program runs on silently:
+// every sound command then does nothing.
+void StartSound() {
+    SetSoundPlatform(SdlSoundPlatform());
+    InitSound();
 }
 
 } // namespace
@@ -25,22 +36,30 @@ const std::vector<LifecycleStep>& StartupSteps() {
         {"strings: locale", InitStringLocale},
         {"strings: temporary buffer", InitStringBuffer},
         {"arrays", InitArrays},
+        {"lists", InitLists},
         {"memory", InitMemory},
         {"images", InitImages},
+        {"files", InitFiles},
+        {"sound", StartSound},
         {"decoder tables", InitDecoderTables},
+        {"samples list", InitSamples},
+        {"file types", InitFileTypes},
     };
     return steps;
 }
 
 const std::vector<LifecycleStep>& ShutdownSteps() {
     static const std::vector<LifecycleStep> steps = {
-        {"images", EndImages},
-        {"memory", EndMemory},
-        {"strings", EndStrings},
+        {"sound", EndSound},   {"files", EndFiles},     {"images", EndImages},
+        {"memory", EndMemory}, {"strings", EndStrings},
     };
     return steps;
 }
 
-void RunStartup(LifecycleTrace* trace) { RunSteps(StartupSteps(), trace); }
+void RunStartup(LifecycleTrace* trace) {
+    RunSteps(StartupSteps(), trace);
+}
 
-void RunShutdown(LifecycleTrace* trace) { RunSteps(ShutdownSteps(), trace); }
+void RunShutdown(LifecycleTrace* trace) {
+    RunSteps(ShutdownSteps(), trace);
+}

@@ -2,7 +2,10 @@
 // header that turns a run of decoded samples into a WAV image. Needs no window and no sound.
 #pragma once
 
+#include "runtime/core/lists/lists.h"
+
 #include <cstdint>
+#include <vector>
 
 // --- Decoder tables -------------------------------------------------------------------------
 
@@ -50,6 +53,23 @@ inline int32_t AdpcmDecodeStep(AdpcmState& state, uint32_t code, const int32_t* 
 // signed 16-bit little-endian samples at out, which must have room for 4 x byteCount bytes.
 void DecodeAdpcmBytes(AdpcmState& state, const uint8_t* codes, int64_t byteCount, uint8_t* out);
 
+// --- Encoder (the reverse direction, for building packages) ------------------------------
+
+// The 4-bit code whose decoding from state comes closest to sample, the way IMA encoders
+// quantise; advances state exactly as the decoder will.
+uint32_t AdpcmEncodeStep(AdpcmState& state, int32_t sample);
+
+// Code bytes per block of a package written by this system.
+constexpr int64_t PackageBlockCodeBytes = 2048;
+
+// Appends one sample record to package: the 8-byte record header (rate word, PackedSize,
+// channels 1, reserved 0) and blocks of up to 2048 code bytes, each with OutputBytes =
+// 4 x NibbleBytes. The encoder state starts at 0/0 and runs on across blocks; an odd
+// sample count gets one padding code 0. Returns 0 (appending nothing) when the record
+// would not fit the format's 32-bit PackedSize, else 1.
+int AppendPackageRecord(std::vector<uint8_t>& package, uint16_t sampleRate, const int16_t* samples,
+                        int64_t sampleCount);
+
 // --- WAV image ----------------------------------------------------------------------------
 
 constexpr int64_t WavHeaderSize = 44;
@@ -57,3 +77,53 @@ constexpr int64_t WavHeaderSize = 44;
 // Writes the 44-byte header of a mono 16-bit PCM WAV file at image: sampleRate in Hz
 // (its low 32 bits are stored), dataSize the bytes of samples that follow the header.
 void WriteWavHeader(void* image, int64_t sampleRate, int32_t dataSize);
+
+// --- Sample packages ------------------------------------------------------------------------
+
+// What the reader found wrong with a record and what it did about it (SampleEntry.Problems).
+enum RecordProblem : uint32_t {
+    // The file ends inside the record: the missing bytes were read as zeros.
+    RecordTruncated = 1,
+    // PackedSize below 0: the next record cannot be found, the package ends here.
+    RecordNegativeSize = 2,
+    // A block ran past the record's compressed data: it was cut at the record's end.
+    RecordBlockCut = 4,
+    // The blocks declared more bytes than the image can hold: DataSize cut to the limit.
+    RecordDataSizeCut = 8,
+    // The blocks declared a negative total: DataSize set to 0.
+    RecordDataSizeNegative = 16,
+    // The image could not be allocated: the sample is left empty (header only).
+    RecordNoMemory = 32,
+    // The file could not be read further: the package ends here.
+    RecordReadError = 64,
+};
+
+// One decoded sample, element of Samples. Name is the only string field (offset 0).
+struct SampleEntry {
+    char16_t* Name;    // package file name + "." + position as three digits
+    uint8_t* WavImage; // memory block: a WAV file of DataSize + 44 bytes
+    int32_t DataSize;  // bytes of samples in the image
+    // What the reader saw, for listings:
+    int32_t SampleRate;   // Hz, the record's unsigned rate word
+    int64_t PackedSize;   // bytes of compressed data the record header claims
+    int64_t DecodedBytes; // PCM bytes its blocks decoded (4 per code byte)
+    int64_t MissingBytes; // bytes of the record that the file did not hold
+    uint32_t Problems;    // RecordProblem flags, 0 for a sound record
+};
+
+// The decoded samples of the last package, in file order.
+extern KS_ListObject Samples;
+// Full path of the package that DecodePackage reads.
+extern char16_t* PackageFile;
+
+// Start step: creates the empty list Samples.
+void InitSamples();
+// Frees the previous samples and decodes every record of PackageFile into Samples.
+void DecodePackage();
+// Writes the first DataSize + 44 bytes of a sample's WAV image to path as file 0,
+// replacing an existing file. 1 when every byte reached the file, else 0.
+int SaveSampleFile(const SampleEntry* entry, const char16_t* path);
+// The current element of Samples, or null.
+inline SampleEntry* CurrentSample() {
+    return static_cast<SampleEntry*>(ListElementData(Samples.current));
+}

@@ -7,6 +7,8 @@
 // with the same element size come from one shared, reference-counted block allocator.
 #pragma once
 
+#include "runtime/core/memory/memory.h"
+
 #include <cstdint>
 #include <pthread.h>
 
@@ -66,7 +68,7 @@ void ClearBlockAllocator(KS_BlockAllocStruct* allocator);
 // Drops one reference; the last one releases the blocks and the allocator.
 void FreeBlockAllocator(KS_BlockAllocStruct* allocator);
 
-// Slot sizes of the allocators that lists take.
+// Block bounds, in slots, of the allocators that lists take.
 constexpr int32_t ListMinBlockItems = 16;
 constexpr int32_t ListMaxBlockItems = 65536;
 

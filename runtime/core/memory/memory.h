@@ -24,7 +24,8 @@ void FreeMemory(void* block);
 // Usable size of a block made by AllocateMemory.
 int64_t MemorySize(const void* block);
 
-// Little-endian accessors; none checks its address.
+// Little-endian accessors; none checks its address. Peeks widen the stored signed value
+// to 64 bits; pokes store the low 8, 16 or 32 bits of the value.
 int64_t PeekB(const void* address);
 int64_t PeekW(const void* address);
 int64_t PeekL(const void* address);
@@ -42,6 +43,8 @@ void PokeL(void* address, int64_t value);
 //   MapTextMap     offset, element size, flags, map, bucket count
 //   MapMultiArray  offset, dimensions n, element size, type code, map, n dimension sizes
 // Map pointers are stored in the words as integers (reinterpret_cast<int64_t>(map)).
+// Entries list the fields in ascending offset order and fields do not overlap; the bytes
+// between fields are copied as they are. An unknown code ends the walk like MapEnd.
 
 constexpr int64_t MapEnd = -1;
 constexpr int64_t MapFixedArray = -2;
@@ -79,6 +82,10 @@ void* AllocateArray(int64_t elementSize, int64_t count, int32_t typeCode,
 // The variable is followed by one int64_t per dimension: sizes on entry, strides after.
 void* AllocateMultiArray(int32_t dimensions, int64_t elementSize, int32_t typeCode,
                          const int64_t* structureMap, void** variable);
+// 1 when the destination has become a copy of the source, else 0. Without reallocate the
+// two must agree in dimensions, count, element size and structure map; with it, the
+// destination's variable receives a new array of the source's layout (the old one is
+// freed only once the copy exists).
 int CopyArray(void* source, void* destination, int reallocate);
 void FreeArray(void* array);
 

@@ -25,7 +25,9 @@ void* RecordOf(DynamicObjectNode* node) {
     return reinterpret_cast<char*>(node) + sizeof(DynamicObjectNode);
 }
 
-int64_t IdOf(DynamicObjectNode* node) { return reinterpret_cast<int64_t>(RecordOf(node)); }
+int64_t IdOf(DynamicObjectNode* node) {
+    return reinterpret_cast<int64_t>(RecordOf(node));
+}
 
 bool IsLive(const void* record) {
     int64_t handle;
@@ -106,7 +108,8 @@ ObjectRegistry* NewObjectRegistry(int32_t recordSize, int32_t growStep,
     if (!registry) {
         return nullptr;
     }
-    registry->slots = static_cast<void**>(std::calloc(static_cast<size_t>(growStep), sizeof(void*)));
+    registry->slots =
+        static_cast<void**>(std::calloc(static_cast<size_t>(growStep), sizeof(void*)));
     if (!registry->slots) {
         std::free(registry);
         return nullptr;
@@ -246,4 +249,6 @@ void* NewLibraryState(int64_t size, void (*constructor)(void*), void (*destructo
     return block;
 }
 
-void* LibraryState(void* block) { return block; }
+void* LibraryState(void* block) {
+    return block;
+}

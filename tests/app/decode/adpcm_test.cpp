@@ -38,8 +38,9 @@ TEST_F(AdpcmTest, TablesHoldTheImaValues) {
     int64_t sum = 0;
     for (int i = 0; i < StepTableSize; i++) {
         sum += StepTable[i];
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(StepTable[i], StepTable[i - 1]) << "at " << i;
+        }
     }
     EXPECT_EQ(sum, 360393);
     EXPECT_EQ(ArrayHeader(StepTable)->count, 89);
@@ -121,7 +122,7 @@ TEST_F(AdpcmTest, WritesExactlyFourBytesPerCodeByte) {
     std::vector<uint8_t> out(16, 0xAA);
     const uint8_t codes[2] = {0x77, 0x08};
     DecodeAdpcmBytes(state, codes, 2, out.data() + 4);
-    const std::vector<uint8_t> expected = {0xAA, 0xAA, 0xAA, 0xAA, 11, 0, 41, 0,
+    const std::vector<uint8_t> expected = {0xAA, 0xAA, 0xAA, 0xAA, 11,   0,    41,   0,
                                            37,   0,    40,   0,    0xAA, 0xAA, 0xAA, 0xAA};
     EXPECT_EQ(out, expected);
 }

@@ -21,10 +21,10 @@ uint32_t Le32(const Header& h, int at) {
 }
 
 TEST(WavImageTest, HeaderBytesAreCanonical) {
-    const Header expected = {'R', 'I', 'F', 'F', 0x88, 0x00, 0x00, 0x00, 'W', 'A', 'V',
-                             'E', 'f', 'm', 't', ' ', 16,   0,    0,    0,    1,   0,
-                             1,   0,   0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2,   0,
-                             16,  0,   'd', 'a', 't', 'a', 100, 0, 0, 0};
+    const Header expected = {'R', 'I', 'F',  'F',  0x88, 0x00, 0x00, 0x00, 'W', 'A', 'V',
+                             'E', 'f', 'm',  't',  ' ',  16,   0,    0,    0,   1,   0,
+                             1,   0,   0x22, 0x56, 0,    0,    0x44, 0xAC, 0,   0,   2,
+                             0,   16,  0,    'd',  'a',  't',  'a',  100,  0,   0,   0};
     EXPECT_EQ(MakeHeader(22050, 100), expected);
 }
 
@@ -35,8 +35,8 @@ struct RateCase {
 
 TEST(WavImageTest, RateAndByteRateForEveryRateWord) {
     // Rates 0x8000 and above are unsigned words: 44100 is 0xAC44 and stays 44100.
-    const RateCase cases[] = {{1, 2}, {11025, 22050}, {32767, 65534}, {32768, 65536},
-                              {44100, 88200}, {65535, 131070}};
+    const RateCase cases[] = {{1, 2},         {11025, 22050}, {32767, 65534},
+                              {32768, 65536}, {44100, 88200}, {65535, 131070}};
     for (const RateCase& c : cases) {
         const Header h = MakeHeader(c.rate, 8);
         EXPECT_EQ(Le32(h, 24), c.rate) << c.rate;

@@ -1,0 +1,63 @@
+#include "app/file_types.h"
+
+#include "runtime/core/memory/memory.h"
+#include "runtime/core/strings/strings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::u16string Text(const char16_t* s) {
+    return s ? std::u16string(s) : std::u16string();
+}
+
+class FileTypesTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        InitStringLocale();
+        InitStringBuffer();
+        InitArrays();
+        InitLists();
+        InitMemory();
+    }
+};
+
+TEST_F(FileTypesTest, FilterOfTheThreePackageKinds) {
+    InitFileTypes();
+    EXPECT_EQ(Text(PatternFilter),
+              u"Marrowvale music (*.mus)|*.mus;*.MUS;|Marrowvale speech (*.svl)|*.svl;*.SVL;|"
+              u"Marrowvale sounds (*.sel)|*.sel;*.SEL;|All supported formats|"
+              u"*.mus;*.MUS;*.svl;*.SVL;*.sel;*.SEL;");
+    // The dialog's default entry is the "All supported formats" pair.
+    EXPECT_EQ(ListSize(FileTypes.list), 3);
+    EXPECT_EQ(TempOffset, 0);
+}
+
+TEST_F(FileTypesTest, RegistrationOrderAndPrivateCopies) {
+    InitFileTypes();
+    char16_t* pattern = nullptr;
+    StringAssign(&pattern, u"*.Bnk");
+    AddFileType(pattern, u"Marrowvale banks");
+    StringAssign(&pattern, u"*.xxx"); // the registered kind keeps its own copy
+    StringFree(pattern);
+
+    ASSERT_EQ(ListSize(FileTypes.list), 4);
+    SelectElement(FileTypes.list, 3);
+    const auto* added = static_cast<FileType*>(ListElementData(FileTypes.current));
+    EXPECT_EQ(Text(added->Pattern), u"*.Bnk");
+    EXPECT_EQ(Text(added->Description), u"Marrowvale banks");
+    SelectElement(FileTypes.list, 0);
+    const auto* first = static_cast<FileType*>(ListElementData(FileTypes.current));
+    EXPECT_EQ(Text(first->Pattern), u"*.mus");
+}
+
+TEST_F(FileTypesTest, RebuildingStartsFromAnEmptyList) {
+    InitFileTypes();
+    AddFileType(u"*.bnk", u"Marrowvale banks");
+    InitFileTypes();
+    EXPECT_EQ(ListSize(FileTypes.list), 3);
+}
+
+} // namespace
