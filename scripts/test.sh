@@ -8,7 +8,8 @@ scripts/setup.sh
 jobs=$(nproc)
 
 echo "== build and test" >&2
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_WERROR=ON >/dev/null
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_WERROR=ON \
+    -DMV_BUILD_BENCH=OFF >/dev/null
 cmake --build build-test
 ctest --test-dir build-test --output-on-failure -j "$jobs"
 

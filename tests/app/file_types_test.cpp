@@ -35,8 +35,10 @@ TEST_F(FileTypesTest, FilterOfTheThreePackageKinds) {
     EXPECT_EQ(TempOffset, 0);
 }
 
-TEST_F(FileTypesTest, RegistrationOrderAndPrivateCopies) {
+TEST_F(FileTypesTest, AddedKindsAppendWithPrivateCopies) {
     InitFileTypes();
+    AddFileType(u"*.old", u"Gone on rebuild");
+    InitFileTypes(); // rebuilding starts from an empty list
     char16_t* pattern = nullptr;
     StringAssign(&pattern, u"*.Bnk");
     AddFileType(pattern, u"Marrowvale banks");
@@ -44,20 +46,10 @@ TEST_F(FileTypesTest, RegistrationOrderAndPrivateCopies) {
     StringFree(pattern);
 
     ASSERT_EQ(ListSize(FileTypes.list), 4);
-    SelectElement(FileTypes.list, 3);
-    const auto* added = static_cast<FileType*>(ListElementData(FileTypes.current));
+    const auto* added = static_cast<FileType*>(SelectElement(FileTypes.list, 3));
     EXPECT_EQ(Text(added->Pattern), u"*.Bnk");
     EXPECT_EQ(Text(added->Description), u"Marrowvale banks");
-    SelectElement(FileTypes.list, 0);
-    const auto* first = static_cast<FileType*>(ListElementData(FileTypes.current));
-    EXPECT_EQ(Text(first->Pattern), u"*.mus");
-}
-
-TEST_F(FileTypesTest, RebuildingStartsFromAnEmptyList) {
-    InitFileTypes();
-    AddFileType(u"*.bnk", u"Marrowvale banks");
-    InitFileTypes();
-    EXPECT_EQ(ListSize(FileTypes.list), 3);
+    EXPECT_EQ(Text(static_cast<FileType*>(SelectElement(FileTypes.list, 0))->Pattern), u"*.mus");
 }
 
 } // namespace

@@ -1,0 +1,219 @@
+// marrowvale-sounds extract: every record (or the chosen ones) of each package as a WAV
+// file, byte for byte the file the window's save command writes.
+#include "runtime/core/files/files.h"
+#include "tools/output_names.h"
+#include "tools/package_load.h"
+#include "tools/position_list.h"
+#include "tools/progress_bar.h"
+#include "tools/tool_command.h"
+#include "tools/tool_files.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <optional>
+#include <ostream>
+#include <set>
+
+namespace {
+
+const char* const ExtractFooter =
+    "Each sample is saved as <name>.WAV, where <name> is the name the window shows "
+    "(music.mus.000, music.mus.001, ...); the file is byte for byte what \"Save sample as "
+    "WAV...\" writes.\n"
+    "Files that already exist in DIR are replaced. A file written earlier in the same run is "
+    "never overwritten: when a name comes up again (names repeat from position 1000 on, and "
+    "two packages with the same file name give the same names), the later file gets the full "
+    "position (music.mus.1000.WAV) or the package's number on the command line "
+    "(music.mus.000-2.WAV). A package given on the command line is never replaced.\n"
+    "Exit status: 0 when every file was written, 1 when a package could not be read, a chosen "
+    "position does not exist or a file could not be written, 2 for a wrong command line.";
+
+CLI::Validator PositionListValidator() {
+    return CLI::Validator(
+        [](std::string& text) {
+            std::string error;
+            return PositionList::Parse(text, &error) ? std::string() : error;
+        },
+        "");
+}
+
+std::string Plural(int64_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+class ExtractCommand : public ToolCommand {
+public:
+    CLI::App* Configure(CLI::App& tool) override {
+        CLI::App* command =
+            tool.add_subcommand("extract", "Save the samples of packages as WAV files.");
+        command->add_option("PACKAGE", packages_, "Sample package (*.mus, *.svl, *.sel)")
+            ->type_name("")
+            ->required();
+        output_ =
+            command->add_option("-o,--output", dir_, "Folder for the WAV files (default: current)")
+                ->type_name("DIR");
+        command
+            ->add_option("--only", only_,
+                         "Positions to save, counted from 0, e.g. 0,3,10-12 (default: all)")
+            ->type_name("LIST")
+            ->check(PositionListValidator());
+        command->footer(ExtractFooter);
+        return command;
+    }
+
+    int Run(ToolIo& io) override {
+        if (!CheckPaths(io))
+            return ExitFailure;
+        if (!only_.empty())
+            positions_ = PositionList::Parse(only_);
+        for (const std::string& path : packages_) {
+            if (const auto identity = FileIdentity(path))
+                inputs_.insert(*identity);
+        }
+        ProgressBar bar(io.err, io.progress);
+        const int64_t total = TotalBytes();
+        int64_t done = 0;
+        for (size_t k = 0; k < packages_.size(); k++) {
+            const int64_t size = PackageBytes(packages_[k]);
+            ExtractPackage(io, bar, static_cast<int>(k + 1), done, size, total);
+            done += size;
+        }
+        bar.Clear();
+        PrintSummary(io.out);
+        return status_;
+    }
+
+private:
+    // Every path must reach the runtime unchanged, and DIR must be a folder.
+    bool CheckPaths(ToolIo& io) {
+        bool ok = true;
+        for (const std::string& path : packages_) {
+            const std::string problem = PathProblem(path);
+            if (!problem.empty()) {
+                ReportError(io.err, path, problem);
+                ok = false;
+            }
+        }
+        if (output_->count() == 0)
+            return ok;
+        std::string problem = PathProblem(dir_);
+        if (problem.empty() && FileSize(RuntimeText(dir_).get()) != -2)
+            problem = "is not a folder (the output folder must exist)";
+        if (!problem.empty()) {
+            ReportError(io.err, dir_, problem);
+            ok = false;
+        }
+        return ok;
+    }
+
+    static int64_t PackageBytes(const std::string& path) {
+        return std::max<int64_t>(FileSize(RuntimeText(path).get()), 0);
+    }
+
+    int64_t TotalBytes() const {
+        int64_t total = 0;
+        for (const std::string& path : packages_)
+            total += PackageBytes(path);
+        return total;
+    }
+
+    // Decodes the package that is argument number on the command line and saves its
+    // chosen records; the progress moves from done to done + size of total bytes.
+    void ExtractPackage(ToolIo& io, ProgressBar& bar, int number, int64_t done, int64_t size,
+                        int64_t total) {
+        const std::string& path = packages_[number - 1];
+        const std::string error = LoadPackage(path);
+        if (!error.empty()) {
+            bar.Clear();
+            ReportError(io.err, path, error);
+            status_ = ExitFailure;
+        }
+        const std::vector<SampleEntry*> samples = LoadedSamples();
+        const auto count = static_cast<int64_t>(samples.size());
+        packagesRead_ += count > 0 ? 1 : 0;
+        if (positions_ && !positions_->MissingFrom(count).empty() && error.empty()) {
+            bar.Clear();
+            ReportError(io.err, path,
+                        "no record at position " + positions_->MissingFrom(count) +
+                            " (the package has " + Plural(count, "record") + ")");
+            status_ = ExitFailure;
+        }
+        renamed_ = 0;
+        for (int64_t p = 0; p < count; p++) {
+            if (!positions_ || positions_->Contains(p))
+                SaveSample(io, bar, *samples[p], p, number);
+            // In double: size x count could overflow 64 bits for a huge package.
+            bar.Update(done + static_cast<int64_t>(static_cast<double>(size) * (p + 1) / count),
+                       total);
+        }
+        ReportRenames(io, bar, path);
+    }
+
+    // One line per package rather than one per file: a package given twice renames all.
+    void ReportRenames(ToolIo& io, ProgressBar& bar, const std::string& path) {
+        if (renamed_ == 0)
+            return;
+        bar.Clear();
+        ReportWarning(io.err, path,
+                      Plural(renamed_, "sample") + " saved under another name, the name " +
+                          "being used already in this run (" + firstRename_ +
+                          (renamed_ > 1 ? ", ..." : "") + ")");
+    }
+
+    void SaveSample(ToolIo& io, ProgressBar& bar, const SampleEntry& entry, int64_t position,
+                    int number) {
+        const std::string entryName = FromRuntime(entry.Name);
+        const std::string name = namer_.Claim(entryName, position, number);
+        if (name != entryName + ".WAV" && renamed_++ == 0)
+            firstRename_ = entryName + " at position " + std::to_string(position) + " as " + name;
+        if (entry.Problems != 0) {
+            bar.Clear();
+            ReportWarning(io.err, entryName, RecordState(entry));
+        }
+        const std::string path = JoinPath(dir_, name);
+        const auto identity = FileIdentity(path);
+        errno = 0;
+        // A package named like an output file is never replaced: it may not be read yet.
+        const bool isInput = identity && inputs_.count(*identity) != 0;
+        if (!isInput && SaveSampleFile(&entry, RuntimeText(path).get())) {
+            written_++;
+            return;
+        }
+        bar.Clear();
+        ReportError(io.err, path,
+                    isInput ? "is a package given on the command line; not replaced"
+                            : SystemReason("could not be written"));
+        failed_++;
+        status_ = ExitFailure;
+    }
+
+    void PrintSummary(std::ostream& out) const {
+        out << "Wrote " << Plural(written_, "WAV file") << " from "
+            << Plural(packagesRead_, "package") << " to "
+            << (dir_.empty() ? std::string("the current folder") : dir_);
+        if (failed_ > 0)
+            out << "; " << failed_ << " could not be written";
+        out << ".\n";
+    }
+
+    std::vector<std::string> packages_;
+    std::string dir_;
+    CLI::Option* output_ = nullptr;
+    std::string only_;
+    std::optional<PositionList> positions_;
+    OutputNamer namer_;
+    std::set<std::pair<uint64_t, uint64_t>> inputs_; // FileIdentity of the packages
+    int64_t written_ = 0;
+    int64_t failed_ = 0;
+    int64_t packagesRead_ = 0;
+    int64_t renamed_ = 0; // in the current package
+    std::string firstRename_;
+    int status_ = ExitSuccess;
+};
+
+} // namespace
+
+std::unique_ptr<ToolCommand> MakeExtractCommand() {
+    return std::make_unique<ExtractCommand>();
+}

@@ -1,0 +1,30 @@
+// Decoding a package for the companion's commands: the same DecodePackage as the window,
+// the reasons a package could not be read, and the words for what the reader found wrong
+// with a record.
+#pragma once
+
+#include "app/decode/decode.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Decodes the package at path (a path PathProblem accepted) into Samples. Returns empty
+// when the whole file was read, else the reason it was not: then Samples holds what
+// could be read, possibly nothing.
+std::string LoadPackage(const std::string& path);
+
+// The entries of Samples in file order (valid until the next LoadPackage).
+std::vector<SampleEntry*> LoadedSamples();
+
+// "ok", or what was wrong with the record and what the reader did about it, e.g.
+// "truncated: 120 missing bytes read as zeros"; several findings joined by "; ".
+std::string RecordState(const SampleEntry& entry);
+
+// Short names of the entry's RecordProblem flags ("truncated", "block-cut", ...), in
+// flag order; empty for a sound record.
+std::vector<std::string> ProblemCodes(uint32_t problems);
+
+// Milliseconds of sound in the entry's WAV image (16-bit mono samples at SampleRate),
+// rounded to nearest; -1 when the rate is 0.
+int64_t DurationMilliseconds(const SampleEntry& entry);

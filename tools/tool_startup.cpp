@@ -1,0 +1,53 @@
+#include "tools/tool_startup.h"
+
+#include "app/decode/decode.h"
+#include "runtime/core/files/files.h"
+#include "runtime/core/lists/lists.h"
+#include "runtime/core/memory/memory.h"
+#include "runtime/core/strings/strings.h"
+
+namespace {
+
+void RunSteps(const std::vector<LifecycleStep>& steps, LifecycleTrace* trace) {
+    for (const LifecycleStep& step : steps) {
+        if (trace)
+            trace->push_back(step.name);
+        step.run();
+    }
+}
+
+} // namespace
+
+// The tool needs no window, sound or image: of the runtime only strings, arrays, lists,
+// memory and files, in the order the runtime starts them. The working directory is the
+// user's, so that relative paths on the command line mean what the shell meant.
+const std::vector<LifecycleStep>& ToolStartupSteps() {
+    static const std::vector<LifecycleStep> steps = {
+        {"strings: locale", InitStringLocale},
+        {"strings: temporary buffer", InitStringBuffer},
+        {"arrays", InitArrays},
+        {"lists", InitLists},
+        {"memory", InitMemory},
+        {"files", InitFiles},
+        {"decoder tables", InitDecoderTables},
+        {"samples list", InitSamples},
+    };
+    return steps;
+}
+
+const std::vector<LifecycleStep>& ToolShutdownSteps() {
+    static const std::vector<LifecycleStep> steps = {
+        {"files", EndFiles},
+        {"memory", EndMemory},
+        {"strings", EndStrings},
+    };
+    return steps;
+}
+
+void RunToolStartup(LifecycleTrace* trace) {
+    RunSteps(ToolStartupSteps(), trace);
+}
+
+void RunToolShutdown(LifecycleTrace* trace) {
+    RunSteps(ToolShutdownSteps(), trace);
+}
