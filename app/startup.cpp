@@ -11,14 +11,6 @@
 
 namespace {
 
-void RunSteps(const std::vector<LifecycleStep>& steps, LifecycleTrace* trace) {
-    for (const LifecycleStep& step : steps) {
-        if (trace)
-            trace->push_back(step.name);
-        step.run();
-    }
-}
-
 // The default audio output. Without one (no sound card) the program runs on silently:
 // every sound command then does nothing.
 void StartSound() {
@@ -57,9 +49,9 @@ const std::vector<LifecycleStep>& ShutdownSteps() {
 }
 
 void RunStartup(LifecycleTrace* trace) {
-    RunSteps(StartupSteps(), trace);
+    RunLifecycleSteps(StartupSteps(), trace);
 }
 
 void RunShutdown(LifecycleTrace* trace) {
-    RunSteps(ShutdownSteps(), trace);
+    RunLifecycleSteps(ShutdownSteps(), trace);
 }

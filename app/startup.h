@@ -15,6 +15,15 @@ struct LifecycleStep {
 // Names of the steps as they ran, for tests and diagnostics.
 using LifecycleTrace = std::vector<std::string>;
 
+// Runs every step in order, appending each name to trace when one is given.
+inline void RunLifecycleSteps(const std::vector<LifecycleStep>& steps, LifecycleTrace* trace) {
+    for (const LifecycleStep& step : steps) {
+        if (trace)
+            trace->push_back(step.name);
+        step.run();
+    }
+}
+
 // The steps this program runs, in order.
 const std::vector<LifecycleStep>& StartupSteps();
 const std::vector<LifecycleStep>& ShutdownSteps();

@@ -10,17 +10,17 @@ function(mv_library target)
 endfunction()
 
 # mv_test(<target> SOURCES <files...> [DEPS <targets...>])
-# Registers every case with ctest. Discovery runs just before the tests, with the same
-# headless environment, so that Qt and SDL test binaries never need a display or a card.
+# Registers every case with ctest; discovery runs just before the tests. Every test
+# executable sets its own headless environment (tests/test_environment.cpp), so that Qt
+# and SDL tests never need a display or a card, whoever runs them.
 set(MV_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")
 function(mv_test target)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-    add_executable(${target} ${ARG_SOURCES})
+    add_executable(${target} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/test_environment.cpp)
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main
                                             Threads::Threads)
     gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "${MV_TEST_ENVIRONMENT}")
+        DISCOVERY_TIMEOUT 60)
     add_dependencies(mv_tests ${target})
 endfunction()

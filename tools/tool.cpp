@@ -15,7 +15,7 @@ const char* const ToolName = "marrowvale-sounds";
 
 const char* const ToolDescription =
     "Decodes Marrowvale sample packages (*.mus, *.svl, *.sel) without a window: lists their "
-    "records and saves them as WAV files, or packs WAV files into a package.";
+    "records, saves them as WAV files or plays them, or packs WAV files into a package.";
 
 using CommandFactory = std::unique_ptr<ToolCommand> (*)();
 

@@ -40,7 +40,8 @@ public:
 #define MV_TOOL_COMMANDS(COMMAND)                                                                  \
     COMMAND(List)                                                                                  \
     COMMAND(Extract)                                                                               \
-    COMMAND(Pack)
+    COMMAND(Pack)                                                                                  \
+    COMMAND(Play)
 
 #define MV_DECLARE_TOOL_COMMAND(NAME) std::unique_ptr<ToolCommand> Make##NAME##Command();
 MV_TOOL_COMMANDS(MV_DECLARE_TOOL_COMMAND)

@@ -6,21 +6,9 @@
 #include "runtime/core/memory/memory.h"
 #include "runtime/core/strings/strings.h"
 
-namespace {
-
-void RunSteps(const std::vector<LifecycleStep>& steps, LifecycleTrace* trace) {
-    for (const LifecycleStep& step : steps) {
-        if (trace)
-            trace->push_back(step.name);
-        step.run();
-    }
-}
-
-} // namespace
-
-// The tool needs no window, sound or image: of the runtime only strings, arrays, lists,
-// memory and files, in the order the runtime starts them. The working directory is the
-// user's, so that relative paths on the command line mean what the shell meant.
+// The tool needs no window or image, and opens the audio output only to play: of the runtime only
+// strings, arrays, lists, memory and files, in the order the runtime starts them. The working
+// directory is the user's, so that relative paths on the command line mean what the shell meant.
 const std::vector<LifecycleStep>& ToolStartupSteps() {
     static const std::vector<LifecycleStep> steps = {
         {"strings: locale", InitStringLocale},
@@ -45,9 +33,9 @@ const std::vector<LifecycleStep>& ToolShutdownSteps() {
 }
 
 void RunToolStartup(LifecycleTrace* trace) {
-    RunSteps(ToolStartupSteps(), trace);
+    RunLifecycleSteps(ToolStartupSteps(), trace);
 }
 
 void RunToolShutdown(LifecycleTrace* trace) {
-    RunSteps(ToolShutdownSteps(), trace);
+    RunLifecycleSteps(ToolShutdownSteps(), trace);
 }

@@ -18,7 +18,7 @@ TEST_F(ToolExitTest, StatusIsZeroForHelpTwoForUsageErrorsOneForUnreadableInput) 
         {{"extract", "--help"}, 0},
         {{"list", Path("a.sel")}, 0},
         {{}, 2},
-        {{"play", Path("a.sel")}, 2},
+        {{"dance", Path("a.sel")}, 2},
         {{"list"}, 2},
         {{"list", "--colour", Path("a.sel")}, 2},
         {{"extract", "-o"}, 2},
