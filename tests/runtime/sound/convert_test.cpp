@@ -1,156 +1,107 @@
-// Conversion to 16-bit stereo 44100 Hz: sizes, sample values, and bounds at the ends.
+// Conversion to 16-bit stereo 44100 Hz, and CatchSound's reading of WAV images.
 #include "sound_fixture.h"
 
-#include <algorithm>
+#include <memory>
+#include <optional>
+#include <tuple>
 
 namespace {
 
-struct ConvertCase {
-    const char* name;
-    int64_t channels;
-    int64_t bits;
-    int64_t rate;
-    Bytes input;
-    std::vector<int> expected; // output samples, left and right interleaved
-};
+using ConvertTest = SoundTest;
 
-struct Converted {
-    uint8_t* data = nullptr;
+std::optional<Samples> Convert(const Bytes& in, int64_t channels, int64_t bits, int64_t rate) {
     int64_t size = -1;
-    ~Converted() { FreeSampleBuffer(data); }
-};
-
-void Convert(const Bytes& input, int64_t channels, int64_t bits, int64_t rate, Converted* out) {
-    out->data = ConvertToOutputFormat(input.data(), static_cast<int64_t>(input.size()), channels,
-                                      bits, rate, &out->size);
+    const std::unique_ptr<uint8_t, void (*)(uint8_t*)> out(
+        ConvertToOutputFormat(in.data(), SoundTest::Size(in), channels, bits, rate, &size),
+        FreeSampleBuffer);
+    return out ? std::optional(SoundTest::ToSamples(out.get(), size)) : std::nullopt;
 }
 
-const std::vector<ConvertCase>& Cases() {
-    static const std::vector<ConvertCase> cases = {
-        {"Mono22050RepeatsEachSampleFourTimes",
-         1,
-         16,
-         22050,
-         Samples16({100, -200}),
-         {100, 100, 100, 100, -200, -200, -200, -200}},
-        {"Mono11025BecomesEightTimesTheBytes",
-         1,
-         16,
-         11025,
-         Samples16({5}),
-         {5, 5, 5, 5, 5, 5, 5, 5}},
-        {"Mono44100DoublesIntoPairs", 1, 16, 44100, Samples16({1, -1}), {1, 1, -1, -1}},
-        {"Stereo44100IsCopied", 2, 16, 44100, Samples16({1, 2, 3, 4}), {1, 2, 3, 4}},
-        {"Stereo22050RepeatsFrames",
-         2,
-         16,
-         22050,
-         Samples16({1, 2, 3, 4}),
-         {1, 2, 1, 2, 3, 4, 3, 4}},
-        {"EightBitMapping",
-         1,
-         8,
-         44100,
-         Bytes{128, 0, 255},
-         {128, 128, -32640, -32640, 32640, 32640}},
-        {"EightBitStereo", 2, 8, 44100, Bytes{0, 255, 1, 127}, {-32640, 32640, -32384, -128}},
-        {"EightBitMono22050", 1, 8, 22050, Bytes{255}, {32640, 32640, 32640, 32640}},
-        {"OtherBitDepthsReadAs16", 1, 24, 44100, Samples16({300}), {300, 300}},
-        // 32000 Hz: ratio 1.378125, k = 2; the overlap goes to the later sample.
-        {"NonIntegerUpsampling",
-         1,
-         16,
-         32000,
-         Samples16({10, 20, 30}),
-         {10, 10, 20, 20, 30, 30, 30, 30}},
-        // 8000 Hz: ratio 5.5125, k = 6; sample 1 lands at 5 and overwrites sample 0 there.
-        {"LaterSampleOverwritesOverlap", 1, 16, 8000, Samples16({7, 9}), {7, 7, 7, 7, 7, 7, 7, 7,
-                                                                          7, 7, 9, 9, 9, 9, 9, 9,
-                                                                          9, 9, 9, 9, 9, 9}},
-        // 88200 Hz: ratio 0.5; inputs 0 and 1 land on output 0, the last one wins.
-        {"DownsamplingLastWins", 1, 16, 88200, Samples16({1, 2, 3, 4}), {2, 2, 4, 4}},
-        {"StereoDownsampling", 2, 16, 88200, Samples16({1, 2, 3, 4, 5, 6, 7, 8}), {3, 4, 7, 8}},
-        // One sample at 32000 Hz: 2 bytes x ratio = 2 bytes, so the repeat is dropped.
-        {"UpsampledRepeatBeyondTheEndIsDropped", 1, 16, 32000, Samples16({-5}), {-5, -5}},
-        // One sample at 48000 Hz: 2 x 0.91875 = 1 byte, no whole sample fits: silence.
-        {"DownsampledSampleThatDoesNotFitIsSilence", 1, 16, 48000, Samples16({1234}), {0}},
-        // Two samples at 48000 Hz: 3 bytes; one whole sample and a silent partial one.
-        {"PartialSampleAtTheEndIsSilence", 1, 16, 48000, Samples16({11, 22}), {22, 22, 0}},
-        {"OddByteOfMonoIsSilence", 1, 16, 44100, Bytes{1, 0, 0x7F}, {1, 1, 0}},
-        {"EmptyInput", 1, 16, 22050, Bytes{}, {}},
+TEST_F(ConvertTest, ProducesExactSamples) {
+    // Channels, bits, rate, input, output (left and right interleaved).
+    const std::tuple<int64_t, int64_t, int64_t, Bytes, Samples> cases[] = {
+        {1, 16, 22050, S16({100, -200}), {100, 100, 100, 100, -200, -200, -200, -200}},
+        {1, 16, 11025, S16({5}), {5, 5, 5, 5, 5, 5, 5, 5}},
+        {1, 16, 44100, S16({1, -1}), {1, 1, -1, -1}},
+        {2, 16, 44100, S16({1, 2, 3, 4}), {1, 2, 3, 4}},
+        {2, 16, 22050, S16({1, 2, 3, 4}), {1, 2, 1, 2, 3, 4, 3, 4}},
+        {1, 8, 44100, {128, 0, 255}, {128, 128, -32640, -32640, 32640, 32640}},
+        {1, 24, 44100, S16({300}), {300, 300}}, // any depth but 8 reads as 16
+        // 8000 Hz: 6 copies every 5.5125 samples; the later sample takes the overlap.
+        {1, 16, 8000, S16({7, 9}), {7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 9,
+                                    9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9}},
+        {1, 16, 88200, S16({1, 2, 3, 4}), {2, 2, 4, 4}}, // the later of two inputs wins
+        {2, 16, 88200, S16({1, 2, 3, 4, 5, 6, 7, 8}), {3, 4, 7, 8}},
+        {1, 16, 32000, S16({-5}), {-5, -5}},        // 2 bytes: the repeat past the end is dropped
+        {1, 16, 48000, S16({1234}), {0}},           // 1 byte: no whole sample fits, silence
+        {1, 16, 48000, S16({11, 22}), {22, 22, 0}}, // 3 bytes: a silent partial sample
+        {1, 16, 44100, {1, 0, 0x7F}, {1, 1, 0}},    // an odd last byte
+        {1, 16, 22050, {}, {}},
     };
-    return cases;
-}
-
-class ConvertTableTest : public ::testing::TestWithParam<ConvertCase> {};
-
-TEST_P(ConvertTableTest, ProducesExactSamples) {
-    const ConvertCase& c = GetParam();
-    Converted out;
-    Convert(c.input, c.channels, c.bits, c.rate, &out);
-    ASSERT_NE(out.data, nullptr);
-    EXPECT_EQ(ToSamples(out.data, out.size), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sound, ConvertTableTest, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ConvertTest, StereoOddByteIsCopiedUnchanged) {
-    const Bytes input{1, 2, 3, 4, 5};
-    Converted out;
-    Convert(input, 2, 16, 44100, &out);
-    ASSERT_EQ(out.size, 5);
-    EXPECT_EQ(Bytes(out.data, out.data + 5), input);
-}
-
-// Every length below 2000 at 48000 Hz, where the last input sample often lands on a
-// partial output sample: the size is trunc(2n x ratio) doubled, every whole output frame
-// holds input, a partial one is silence, and nothing is written past the end (the
-// sanitizer build checks that).
-TEST(ConvertTest, DownsamplingStaysInsideForEveryLength) {
-    for (int n = 1; n < 2000; ++n) {
-        Bytes input(static_cast<size_t>(2 * n), 0x11);
-        Converted out;
-        Convert(input, 1, 16, 48000, &out);
-        const auto resampled = static_cast<int64_t>(2.0 * n * (44100.0 / 48000.0));
-        ASSERT_EQ(out.size, 2 * resampled) << n;
-        const std::vector<int> samples = ToSamples(out.data, out.size);
-        ASSERT_TRUE(std::all_of(samples.begin(), samples.begin() + resampled / 2 * 2, [](int v) {
-            return v == 0x1111;
-        })) << n;
-        if (resampled % 2 == 1) {
-            ASSERT_EQ(samples.back(), 0) << n;
-        }
+    for (const auto& [channels, bits, rate, input, expected] : cases) {
+        EXPECT_EQ(Convert(input, channels, bits, rate), expected) << rate;
     }
 }
 
-TEST(ConvertTest, RejectsInputOutsideTheAcceptedRange) {
-    const Bytes input = Samples16({1, 2, 3, 4});
-    for (int64_t channels : {0, 3, 6}) {
-        Converted out;
-        Convert(input, channels, 16, 44100, &out);
-        EXPECT_EQ(out.data, nullptr) << channels;
-    }
-    Converted zeroRate;
-    Convert(input, 1, 16, 0, &zeroRate);
-    EXPECT_EQ(zeroRate.data, nullptr);
-    int64_t size = 7;
-    EXPECT_EQ(ConvertToOutputFormat(nullptr, 4, 1, 16, 44100, &size), nullptr);
-    EXPECT_EQ(ConvertToOutputFormat(input.data(), -1, 1, 16, 44100, &size), nullptr);
-    EXPECT_EQ(size, 7);
-}
-
-// Results above 4 GiB - 1 bytes cannot be described by a 32-bit size: refused before any
-// allocation or input read (the input pointer here covers only a few bytes).
-TEST(ConvertTest, RejectsResultsAboveFourGibibytes) {
-    const Bytes small(16, 0);
+TEST_F(ConvertTest, RejectsBadInputAndResultsAboveFourGibibytes) {
+    const Bytes in = S16({1, 2, 3, 4});
+    EXPECT_EQ(Convert(in, 0, 16, 44100), std::nullopt);
+    EXPECT_EQ(Convert(in, 3, 16, 44100), std::nullopt);
+    EXPECT_EQ(Convert(in, 1, 16, 0), std::nullopt);
     int64_t size = 0;
-    // 1 Hz multiplies the size by 44100: 100000 bytes would give 8.8 GB.
-    EXPECT_EQ(ConvertToOutputFormat(small.data(), 100000, 1, 16, 1, &size), nullptr);
-    // Mono at the output rate doubles: 2 GiB of input would need exactly 4 GiB.
-    EXPECT_EQ(ConvertToOutputFormat(small.data(), int64_t{1} << 31, 1, 16, 44100, &size), nullptr);
-    EXPECT_EQ(ConvertToOutputFormat(small.data(), int64_t{1} << 32, 2, 16, 44100, &size), nullptr);
-    EXPECT_EQ(ConvertToOutputFormat(small.data(), int64_t{1} << 31, 2, 8, 44100, &size), nullptr);
+    EXPECT_EQ(ConvertToOutputFormat(nullptr, 4, 1, 16, 44100, &size), nullptr);
+    EXPECT_EQ(ConvertToOutputFormat(in.data(), -1, 1, 16, 44100, &size), nullptr);
+    // Sizes above 0xFFFFFFFF are refused before the input (8 bytes here) is read.
+    EXPECT_EQ(ConvertToOutputFormat(in.data(), 100000, 1, 16, 1, &size), nullptr); // 8.8 GB
+    EXPECT_EQ(ConvertToOutputFormat(in.data(), int64_t{1} << 31, 1, 16, 44100, &size), nullptr);
+    EXPECT_EQ(ConvertToOutputFormat(in.data(), int64_t{1} << 32, 2, 16, 44100, &size), nullptr);
+    EXPECT_EQ(ConvertToOutputFormat(in.data(), int64_t{1} << 31, 2, 8, 44100, &size), nullptr);
+}
+
+TEST_F(ConvertTest, CatchSoundLoadsImagesThatMayThenBeReleased) {
+    Bytes image = MakeWav(1, 22050, 16, S16({100, -200}));
+    const int64_t id = CatchSound(0, image.data()); // bounded by the RIFF chunk size
+    image.assign(image.size(), 0xEE);               // the sound keeps its own copy
+    ASSERT_EQ(IsSound(0), id);
+    const SoundRecord& r = *Record(0);
+    EXPECT_EQ(std::vector<int64_t>({r.Volume, r.Rate, r.Bits, r.Channels, SoundLength(0)}),
+              std::vector<int64_t>({100, 44100, 16, 2, 4}));
+    EXPECT_EQ(ToSamples(r.Data, r.Size), Samples({100, 100, 100, 100, -200, -200, -200, -200}));
+    // Chunks between "fmt " and "data" are skipped; odd sizes are not padded.
+    for (const Bytes& chunk :
+         {Id("LIST") + Le(6, 4) + Bytes(6, 'x'), Id("junk") + Le(3, 4) + Bytes(3, 'y')}) {
+        const Bytes wav = MakeWav(2, 44100, 16, S16({5, -6}), chunk);
+        ASSERT_NE(CatchSound(2, wav.data(), Size(wav)), 0);
+        EXPECT_EQ(ToSamples(Record(2)->Data, Record(2)->Size), Samples({5, -6}));
+    }
+}
+
+TEST_F(ConvertTest, RefusedImagesLeaveTheOldSound) {
+    // Where a patch overwrites a valid image, the patch, bytes taken off the length passed.
+    const std::tuple<size_t, Bytes, int64_t> cases[] = {
+        {3, {'X'}, 0},              // no "RIFF"
+        {15, {'_'}, 0},             // no "fmt " at 12
+        {39, {'e'}, 0},             // no "data"
+        {40, Le(7, 4), 0},          // data past the end
+        {0, {}, 1},                 // image cut inside the data
+        {40, Le(0xFFFFFFFF, 4), 0}, // data size near 4 GiB
+        {16, Le(0xFFFFFFF0, 4), 0}, // chunk size near 4 GiB
+        {4, Le(32, 4), 0},          // RIFF chunk ending before "data"
+        {0, {}, 20},                // no room for the format fields
+        {24, Le(0, 4), 0},          // rate 0
+        {22, Le(3, 2), 0},          // 3 channels
+    };
+    ASSERT_NE(CatchStereo(0, {1, 2}), 0);
+    const uint8_t* oldData = Record(0)->Data;
+    const Bytes valid = MakeWav(1, 22050, 16, S16({100, -200, 300}));
+    for (const auto& [at, patch, cut] : cases) {
+        Bytes image = valid;
+        std::copy(patch.begin(), patch.end(), image.begin() + static_cast<ptrdiff_t>(at));
+        EXPECT_EQ(CatchSound(0, image.data(), Size(image) - cut), 0) << at << " " << cut;
+    }
+    EXPECT_EQ(CatchSound(0, nullptr, 100), 0);
+    ASSERT_EQ(Record(0)->Data, oldData);
+    EXPECT_EQ(ToSamples(Record(0)->Data, Record(0)->Size), Samples({1, 2}));
 }
 
 } // namespace
