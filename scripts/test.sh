@@ -26,4 +26,7 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMV_WERROR=ON \
 cmake --build build-tsan --target test_sound_threads
 TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/runtime/sound/test_sound_threads
 
+echo "== package reader fuzz target: seed corpus, then a fixed-seed pass" >&2
+fuzz/run.sh
+
 echo "== all tests passed" >&2

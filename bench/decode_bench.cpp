@@ -1,0 +1,157 @@
+// Throughput of sample package decoding: the decoder's per-sample loop over a long run of
+// code bytes, and DecodePackage over a large package written by the encoder. Both report
+// samples per second (items) and input bytes per second.
+#include "app/decode/decode.h"
+#include "runtime/core/files/files.h"
+#include "runtime/core/lists/lists.h"
+#include "runtime/core/memory/memory.h"
+#include "runtime/core/strings/strings.h"
+#include "tools/tool_startup.h"
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int64_t MiB = 1 << 20;
+// Code bytes of the decoder run: 32 Mi samples.
+constexpr int64_t LoopCodeBytes = 16 * MiB;
+// Code bytes of the package, spread over records of the size the benchmark names.
+constexpr int64_t PackageCodeBytes = 64 * MiB;
+
+// Uniformly distributed code bytes, the same on every run.
+std::vector<uint8_t> PseudoRandomBytes(int64_t count) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(count));
+    uint64_t x = 0x9E3779B97F4A7C15u;
+    for (uint8_t& byte : bytes) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        byte = static_cast<uint8_t>(x >> 32);
+    }
+    return bytes;
+}
+
+void BM_DecodeAdpcmBytes(benchmark::State& state) {
+    const std::vector<uint8_t> codes = PseudoRandomBytes(LoopCodeBytes);
+    std::vector<uint8_t> pcm(static_cast<size_t>(4 * LoopCodeBytes));
+    for (auto _ : state) {
+        AdpcmState decoder;
+        DecodeAdpcmBytes(decoder, codes.data(), LoopCodeBytes, pcm.data());
+        benchmark::DoNotOptimize(pcm.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * LoopCodeBytes);
+    state.SetBytesProcessed(state.iterations() * LoopCodeBytes);
+}
+BENCHMARK(BM_DecodeAdpcmBytes)->Unit(benchmark::kMillisecond);
+
+// A tone with some noise, so that the encoder uses every code.
+std::vector<int16_t> Sound(int64_t count) {
+    std::vector<int16_t> samples(static_cast<size_t>(count));
+    uint32_t noise = 1;
+    for (int64_t i = 0; i < count; i++) {
+        noise = noise * 1664525u + 1013904223u;
+        const double tone = 10000.0 * std::sin(static_cast<double>(i) * 0.031);
+        samples[static_cast<size_t>(i)] =
+            static_cast<int16_t>(tone + static_cast<double>(noise >> 20) - 2048.0);
+    }
+    return samples;
+}
+
+// A package of PackageCodeBytes code bytes in records of recordCodeBytes each, written once
+// per record size to a temporary file that is removed at exit.
+struct Package {
+    std::string path;
+    int64_t fileBytes = 0;
+    int64_t samples = 0;
+};
+
+std::vector<std::string> TemporaryFiles;
+
+void RemoveTemporaryFiles() {
+    for (const std::string& path : TemporaryFiles)
+        unlink(path.c_str());
+}
+
+const Package* MakePackage(int64_t recordCodeBytes) {
+    static std::map<int64_t, Package> made;
+    auto found = made.find(recordCodeBytes);
+    if (found != made.end())
+        return &found->second;
+
+    const std::vector<int16_t> sound = Sound(2 * recordCodeBytes);
+    std::vector<uint8_t> record;
+    if (!AppendPackageRecord(record, 22050, sound.data(), 2 * recordCodeBytes))
+        return nullptr;
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/mv-bench-XXXXXX.mus";
+    const int fd = mkstemps(path.data(), 4);
+    if (fd < 0)
+        return nullptr;
+    if (TemporaryFiles.empty())
+        std::atexit(RemoveTemporaryFiles);
+    TemporaryFiles.push_back(path);
+
+    Package package{path, 0, 0};
+    bool written = true;
+    for (int64_t done = 0; done < PackageCodeBytes && written; done += recordCodeBytes) {
+        const ssize_t n = write(fd, record.data(), record.size());
+        written = n == static_cast<ssize_t>(record.size());
+        package.fileBytes += static_cast<int64_t>(record.size());
+        package.samples += 2 * recordCodeBytes;
+    }
+    close(fd);
+    if (!written)
+        return nullptr;
+    return &made.emplace(recordCodeBytes, package).first->second;
+}
+
+// Argument: code bytes per record.
+void BM_DecodePackage(benchmark::State& state) {
+    const Package* package = MakePackage(state.range(0));
+    if (!package) {
+        state.SkipWithError("cannot write the temporary package");
+        return;
+    }
+    char16_t* path = Utf8ToNew(package->path.c_str());
+    StringAssign(&PackageFile, path);
+    MemFree(path);
+    for (auto _ : state) {
+        DecodePackage();
+        benchmark::DoNotOptimize(Samples.list);
+    }
+    if (ListSize(Samples.list) != PackageCodeBytes / state.range(0))
+        state.SkipWithError("the package did not decode into one sample per record");
+    state.SetItemsProcessed(state.iterations() * package->samples);
+    state.SetBytesProcessed(state.iterations() * package->fileBytes);
+    state.counters["records"] = static_cast<double>(ListSize(Samples.list));
+}
+BENCHMARK(BM_DecodePackage)
+    ->Arg(64 * 1024)
+    ->Arg(4 * MiB)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The runtime the companion runs on: strings, arrays, lists, memory, files, the
+    // decoder tables and the empty sample list.
+    RunToolStartup();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
