@@ -88,7 +88,8 @@ protected:
     // Writes bytes as dir/name, decodes it and collects the entries of Samples.
     void Decode(const Bytes& bytes, const std::string& name = "sounds.sel") {
         FILE* f = std::fopen((dir / name).c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        if (!bytes.empty())
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
         DecodePath((dir / name).string());
     }
