@@ -134,7 +134,7 @@ private:
             if (!missing.empty()) {
                 ReportError(io.err, package_,
                             "no record at position " + missing + " (the package has " +
-                                std::to_string(count) + " records)");
+                                std::to_string(count) + (count == 1 ? " record)" : " records)"));
                 status_ = ExitFailure;
             }
         }

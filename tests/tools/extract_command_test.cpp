@@ -1,140 +1,76 @@
 #include "tests/tools/tool_test_support.h"
 #include "tools/output_names.h"
 
-#include <filesystem>
-#include <unistd.h>
-
-namespace {
-
-// One record at 8000 Hz whose codes 0x77 0x08 decode to 11, 41, 37, 40.
-Bytes FourSamplePackage() {
-    Bytes p = RecordHeader(8000, 10);
-    Append(p, BlockHeader(2, 8));
-    Append(p, {0x77, 0x08});
-    return p;
-}
-
-// count empty records, record p at 8000 + p Hz so that each WAV file is told by its rate.
-Bytes RatePackage(int count) {
-    Bytes p;
+// count empty records, record k at 8000 + k Hz so that each WAV file is told by its rate.
+static Bytes RatePackage(int count) {
+    std::vector<Bytes> records;
     for (int k = 0; k < count; k++)
-        Append(p, RecordHeader(static_cast<uint16_t>(8000 + k), 0));
-    return p;
+        records.push_back(RecordHeader(static_cast<uint16_t>(8000 + k), 0));
+    return Cat(records);
 }
 
-uint32_t RateOf(const Bytes& wav) {
-    return wav.size() < 28 ? 0 : wav[24] | wav[25] << 8 | wav[26] << 16 | wav[27] << 24;
-}
-
-class ExtractCommandTest : public ToolTest {};
-
-TEST_F(ExtractCommandTest, WritesTheExactWavImageReplacingAnOlderFile) {
-    WriteBytes(Path("four.sel"), FourSamplePackage());
-    WriteBytes(Path("four.sel.000.WAV"), Bytes(500, 0xEE));
-    const ToolResult result = RunTool({"extract", "-o", dir_, Path("four.sel")});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out, "Wrote 1 WAV file from 1 package to " + dir_ + ".\n");
-    EXPECT_EQ(ReadBytes(Path("four.sel.000.WAV")), CanonicalWav(8000, {11, 41, 37, 40}));
-}
-
-TEST_F(ExtractCommandTest, RepeatedNamesNeverOverwriteAFileOfTheSameRun) {
-    WriteBytes(Path("big.sel"), RatePackage(1001));
-    const std::string out = Path("out");
-    std::filesystem::create_directory(out);
-    const ToolResult result =
-        RunTool({"extract", "--only", "100,1000", "-o", out, Path("big.sel"), Path("big.sel")});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "Wrote 4 WAV files from 2 packages to " + out + ".\n");
-    const std::pair<const char*, uint32_t> files[] = {{"big.sel.100.WAV", 8100},
-                                                      {"big.sel.1000.WAV", 9000},
-                                                      {"big.sel.100-2.WAV", 8100},
-                                                      {"big.sel.1000-2.WAV", 9000}};
-    for (const auto& [name, rate] : files)
-        EXPECT_EQ(RateOf(ReadBytes(out + "/" + name)), rate) << name;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 4);
-    const std::string warning = "marrowvale-sounds: warning: " + Path("big.sel") + ": ";
-    EXPECT_EQ(result.err, warning +
-                              "1 sample saved under another name, the name being used already "
-                              "in this run (big.sel.100 at position 1000 as big.sel.1000.WAV)\n" +
-                              warning +
-                              "2 samples saved under another name, the name being used already "
-                              "in this run (big.sel.100 at position 100 as big.sel.100-2.WAV, "
-                              "...)\n");
-}
-
-TEST(OutputNamerTest, FallsBackToFullPositionThenPackageNumber) {
-    OutputNamer namer;
-    const std::pair<std::tuple<const char*, int64_t, int>, const char*> claims[] = {
-        {{"a.sel.100", 100, 1}, "a.sel.100.WAV"},     {{"a.sel.100", 1000, 1}, "a.sel.1000.WAV"},
-        {{"A.SEL.100", 100, 2}, "A.SEL.100-2.WAV"}, // same name but for the case
-        {{"a.sel.100", 1000, 2}, "a.sel.1000-2.WAV"}, {{"a.sel.005", 5, 2}, "a.sel.005.WAV"},
-        {{"a.sel.005", 5, 2}, "a.sel.005-2.WAV"}, // the same package twice as argument 2
-        {{"a.sel.005", 5, 2}, "a.sel.005-2-2.WAV"},
-    };
-    for (const auto& [args, expected] : claims) {
-        const auto& [entryName, position, number] = args;
-        EXPECT_EQ(namer.Claim(entryName, position, number), expected);
-    }
-}
-
-TEST_F(ExtractCommandTest, FailedWriteIsReportedAndTheOtherFilesAreWritten) {
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    WriteBytes(Path("two.sel"), RatePackage(2));
-    std::filesystem::create_symlink("/dev/full", Path("two.sel.000.WAV"));
-    const ToolResult result = RunTool({"extract", "-o", dir_, Path("two.sel")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err,
-              "marrowvale-sounds: " + Path("two.sel.000.WAV") + ": No space left on device\n");
-    EXPECT_EQ(result.out,
-              "Wrote 1 WAV file from 1 package to " + dir_ + "; 1 could not be written.\n");
-    EXPECT_EQ(RateOf(ReadBytes(Path("two.sel.001.WAV"))), 8001u);
-}
-
-TEST_F(ExtractCommandTest, PackageNamedLikeAnOutputFileIsNotReplaced) {
-    WriteBytes(Path("a.sel"), RatePackage(1));
-    WriteBytes(Path("a.sel.000.WAV"), RatePackage(2)); // a package, read second
-    const ToolResult result =
-        RunTool({"extract", "-o", dir_, Path("a.sel"), Path("a.sel.000.WAV")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "marrowvale-sounds: " + Path("a.sel.000.WAV") +
-                              ": is a package given on the command line; not replaced\n");
-    EXPECT_EQ(ReadBytes(Path("a.sel.000.WAV")), RatePackage(2));
-    EXPECT_EQ(RateOf(ReadBytes(Path("a.sel.000.WAV.001.WAV"))), 8001u);
-}
-
-TEST_F(ExtractCommandTest, PositionsBeyondThePackageFail) {
-    WriteBytes(Path("two.sel"), RatePackage(2));
-    const ToolResult result =
-        RunTool({"extract", "--only", "1,5-7,9", "-o", dir_, Path("two.sel")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "marrowvale-sounds: " + Path("two.sel") +
-                              ": no record at position 5-7, 9 (the package has 2 records)\n");
-    EXPECT_FALSE(std::filesystem::exists(Path("two.sel.000.WAV")));
-    EXPECT_EQ(RateOf(ReadBytes(Path("two.sel.001.WAV"))), 8001u);
-}
-
-TEST_F(ExtractCommandTest, MissingOutputFolderWritesNothing) {
-    WriteBytes(Path("two.sel"), RatePackage(2));
-    const ToolResult result = RunTool({"extract", "-o", Path("nowhere"), Path("two.sel")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "marrowvale-sounds: " + Path("nowhere") +
-                              ": is not a folder (the output folder must exist)\n");
-    EXPECT_EQ(result.out, "");
-}
-
-TEST_F(ExtractCommandTest, RelativePathsResolveInTheCurrentFolder) {
-    WriteBytes(Path("two.sel"), RatePackage(2));
+// Run in the scratch folder, which stays the current one; a relative name beyond 16 bits.
+TEST_F(ToolTest, ExtractWritesTheExactWavImageReplacingAnOlderFile) {
+    const std::string name = "caf\xC3\xA9\xF0\x9F\x8E\xB5.sel"; // 0x77 0x08: 11, 41, 37, 40
+    WriteBytes(Path(name), Record(8000, 2, 8, {0x77, 0x08}));
+    WriteBytes(Path(name + ".000.WAV"), Bytes(500, 0xEE));
     const auto before = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
-    const ToolResult result = RunTool({"extract", "two.sel"});
-    const auto after = std::filesystem::current_path();
+    EXPECT_EQ(RunTool({"extract", name}),
+              (ToolResult{0, "Wrote 1 WAV file from 1 package to the current folder.\n", ""}));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(dir_));
     std::filesystem::current_path(before);
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(after, std::filesystem::path(dir_));
-    EXPECT_EQ(result.out, "Wrote 2 WAV files from 1 package to the current folder.\n");
-    EXPECT_EQ(RateOf(ReadBytes(Path("two.sel.000.WAV"))), 8000u);
+    EXPECT_EQ(ReadBytes(Path(name + ".000.WAV")), CanonicalWav(8000, {11, 41, 37, 40}));
 }
 
-} // namespace
+TEST_F(ToolTest, ExtractNeverOverwritesAFileOfTheSameRunWhenNamesRepeat) {
+    WriteBytes(Path("big.sel"), RatePackage(1001));
+    const std::string warning = "marrowvale-sounds: warning: " + Path("big.sel") + ": ";
+    const std::string why = " saved under another name, the name being used already in this run ";
+    EXPECT_EQ(
+        RunTool({"extract", "--only", "100,1000", "-o", dir_, Path("big.sel"), Path("big.sel")}),
+        (ToolResult{0, "Wrote 4 WAV files from 2 packages to " + dir_ + ".\n",
+                    warning + "1 sample" + why + "(big.sel.100 at position 1000 as " +
+                        "big.sel.1000.WAV)\n" + warning + "2 samples" + why +
+                        "(big.sel.100 at position 100 as big.sel.100-2.WAV, ...)\n"}));
+    for (const auto& [name, rate] : {std::pair{"100", 8100}, std::pair{"1000", 9000},
+                                     std::pair{"100-2", 8100}, std::pair{"1000-2", 9000}})
+        EXPECT_EQ(ReadBytes(Path("big.sel." + std::string(name) + ".WAV")), CanonicalWav(rate, {}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 5);
+}
+
+// Names are compared without regard to case; a name taken again gets a counter.
+TEST(OutputNamerTest, FallsBackToPackageNumberThenCounter) {
+    OutputNamer namer;
+    EXPECT_EQ(namer.Claim("a.sel.005", 5, 1), "a.sel.005.WAV");
+    EXPECT_EQ(namer.Claim("A.SEL.005", 5, 1), "A.SEL.005-1.WAV");
+    EXPECT_EQ(namer.Claim("a.sel.005", 5, 1), "a.sel.005-1-2.WAV");
+    EXPECT_EQ(namer.Claim("a.sel.005", 5, 1), "a.sel.005-1-3.WAV");
+}
+
+// Position 0 goes to a full disk, 1 is not chosen, 3 and beyond are not in the package.
+TEST_F(ToolTest, ExtractFailsOnAFullDiskAndMissingPositionsButWritesTheRest) {
+    WriteBytes(Path("p.sel"), RatePackage(3));
+    std::filesystem::create_symlink("/dev/full", Path("p.sel.000.WAV"));
+    EXPECT_EQ(
+        RunTool({"extract", "--only", "0,2-4,9", "-o", dir_, Path("p.sel")}),
+        (ToolResult{1, "Wrote 1 WAV file from 1 package to " + dir_ + "; 1 could not be written.\n",
+                    "marrowvale-sounds: " + Path("p.sel") +
+                        ": no record at position 3-4, 9 (the package has 3 records)\n" +
+                        "marrowvale-sounds: " + Path("p.sel.000.WAV") +
+                        ": No space left on device\n"}));
+    EXPECT_FALSE(std::filesystem::exists(Path("p.sel.001.WAV")));
+    EXPECT_EQ(ReadBytes(Path("p.sel.002.WAV")), CanonicalWav(8002, {}));
+}
+
+TEST_F(ToolTest, ExtractDoesNotReplaceAPackageNamedLikeAnOutputFile) {
+    WriteBytes(Path("a.sel"), RatePackage(1));
+    WriteBytes(Path("a.sel.000.WAV"), RatePackage(2)); // a package, read second
+    EXPECT_EQ(RunTool({"extract", "-o", dir_, Path("a.sel"), Path("a.sel.000.WAV")}),
+              (ToolResult{
+                  1, "Wrote 2 WAV files from 2 packages to " + dir_ + "; 1 could not be written.\n",
+                  "marrowvale-sounds: " + Path("a.sel.000.WAV") +
+                      ": is a package given on the command line; not replaced\n"}));
+    EXPECT_EQ(ReadBytes(Path("a.sel.000.WAV")), RatePackage(2));
+    EXPECT_EQ(ReadBytes(Path("a.sel.000.WAV.001.WAV")), CanonicalWav(8001, {}));
+}
