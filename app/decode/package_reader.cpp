@@ -178,13 +178,6 @@ void BuildImage(const RecordData& d, SampleEntry* entry, int32_t sampleRate) {
     WriteWavHeader(entry->WavImage, sampleRate, dataSize);
 }
 
-int64_t LittleEndian(const uint8_t* bytes, int count) {
-    int64_t value = 0;
-    for (int i = count - 1; i >= 0; i--)
-        value = value << 8 | bytes[i];
-    return value;
-}
-
 // Reads and decodes the record at offset into entry; false when the package ends here.
 bool DecodeRecord(SampleEntry* entry, int64_t& offset, int64_t fileSize) {
     uint8_t header[RecordHeaderSize] = {};
@@ -192,8 +185,8 @@ bool DecodeRecord(SampleEntry* entry, int64_t& offset, int64_t fileSize) {
     offset += headerBytes;
     // The rate word is unsigned: 44100 Hz is 0xAC44. The two bytes after PackedSize
     // (channels and a reserved byte) are not used: every sample is mono.
-    entry->SampleRate = static_cast<int32_t>(LittleEndian(header, 2));
-    const int32_t packedSize = static_cast<int32_t>(LittleEndian(header + 2, 4));
+    entry->SampleRate = static_cast<int32_t>(PeekW(header) & 0xFFFF);
+    const auto packedSize = static_cast<int32_t>(PeekL(header + 2));
     entry->PackedSize = packedSize;
 
     RecordData d;
