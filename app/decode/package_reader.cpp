@@ -163,7 +163,7 @@ void DecodeBlocks(const RecordData& d, uint8_t* out, int64_t outBytes) {
 }
 
 // Allocates the entry's image, decodes the record into it and writes the header.
-void BuildImage(const RecordData& d, SampleEntry* entry, int32_t sampleRate) {
+void BuildImage(const RecordData& d, SampleEntry* entry) {
     int32_t dataSize = d.packedSize > 0 ? DeclaredDataSize(d, entry) : 0;
     entry->WavImage = static_cast<uint8_t*>(AllocateMemory(WavHeaderSize + dataSize));
     if (!entry->WavImage && dataSize > 0) {
@@ -175,7 +175,7 @@ void BuildImage(const RecordData& d, SampleEntry* entry, int32_t sampleRate) {
         return;
     DecodeBlocks(d, entry->WavImage + WavHeaderSize, dataSize);
     entry->DataSize = dataSize;
-    WriteWavHeader(entry->WavImage, sampleRate, dataSize);
+    WriteWavHeader(entry->WavImage, entry->SampleRate, dataSize);
 }
 
 // Reads and decodes the record at offset into entry; false when the package ends here.
@@ -203,7 +203,7 @@ bool DecodeRecord(SampleEntry* entry, int64_t& offset, int64_t fileSize) {
         entry->Problems |= RecordReadError;
     else if (entry->MissingBytes > 0)
         entry->Problems |= RecordTruncated;
-    BuildImage(d, entry, entry->SampleRate);
+    BuildImage(d, entry);
     FreeMemory(d.bytes);
     return (entry->Problems & (RecordNegativeSize | RecordReadError)) == 0;
 }

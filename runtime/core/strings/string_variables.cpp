@@ -85,13 +85,7 @@ int64_t StringLength(const char16_t* s) {
 }
 
 int StringEqual(const char16_t* a, const char16_t* b) {
-    a = OrEmpty(a);
-    b = OrEmpty(b);
-    while (*a != 0 && *a == *b) {
-        ++a;
-        ++b;
-    }
-    return *a == *b ? 1 : 0;
+    return StringCompare(a, b) == 0 ? 1 : 0;
 }
 
 int StringCompare(const char16_t* a, const char16_t* b) {
