@@ -1,0 +1,42 @@
+// Between the window library's portable logic and its Qt glue.
+#pragma once
+
+#include "runtime/gui/windows/windows.h"
+
+// The window's delegate: turns the window's notifications into runtime events.
+class KSWindowEvents {
+public:
+    void connect(QWidget* window, int64_t id);
+    // A close request: posts Event_CloseWindow and answers false (the window stays open).
+    bool windowShouldClose();
+    // The window is closing: releases its record, gadget list and queued events.
+    void windowWillClose();
+    void windowDidResize();
+    void windowDidMove();
+    void windowDidBecomeKey();
+    void windowDidResignKey();
+    void windowDidMiniaturize();
+    // Back from minimised; zoomed: the window was maximised before.
+    void windowDidDeminiaturize(bool zoomed);
+    // Zoomed larger (maximised) or smaller (restored): the event to post with the next
+    // resize, or at once when the window manager changes the state without one.
+    void windowShouldZoom(bool larger);
+    void postPendingZoom();
+    int64_t windowID() const { return WindowID; }
+
+    QWidget* WindowInstance = nullptr;
+    int64_t WindowID = 0;
+    int32_t ZoomEvent = 0;
+};
+
+// The view a window's gadgets go into, created for windows that have none.
+QWidget* EnsureContentView(QWidget* window);
+// Makes a window the active (key) window.
+void MakeKeyWindow(QWidget* window);
+bool IsKeyWindow(QWidget* window);
+bool IsVisibleWindow(QWidget* window);
+// Closes the platform window without a close request; the delegate's windowWillClose
+// runs before it returns.
+void ClosePlatformWindow(QWidget* window);
+
+extern WindowResizedHook WindowResized;
