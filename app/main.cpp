@@ -3,7 +3,5 @@
 #include "app/startup.h"
 
 int main(int, char**) {
-    RunStartup();
-    RunShutdown();
-    return 0;
+    return RunProgram();
 }

@@ -2,10 +2,18 @@
 
 #include "app/decode/decode.h"
 #include "app/file_types.h"
+#include "app/main_window.h"
 #include "runtime/core/files/files.h"
 #include "runtime/core/lists/lists.h"
+#include "runtime/core/maps/maps.h"
 #include "runtime/core/memory/memory.h"
 #include "runtime/core/strings/strings.h"
+#include "runtime/gui/application/application.h"
+#include "runtime/gui/events/events.h"
+#include "runtime/gui/gadgets/gadgets.h"
+#include "runtime/gui/requesters/requesters.h"
+#include "runtime/gui/statusbar/statusbar.h"
+#include "runtime/gui/windows/windows.h"
 #include "runtime/image/image.h"
 #include "runtime/sound/sound.h"
 
@@ -26,15 +34,24 @@ void StartSound() {
 const std::vector<LifecycleStep>& StartupSteps() {
     static const std::vector<LifecycleStep> steps = {
         {"strings: locale", InitStringLocale},
+        {"file system", InitFileSystem},
         {"strings: temporary buffer", InitStringBuffer},
         {"arrays", InitArrays},
         {"lists", InitLists},
+        {"gadgets", InitGadgets},
         {"memory", InitMemory},
         {"images", InitImages},
+        {"windows", InitWindows},
+        {"menus", InitMenus},
+        {"application", InitApplication},
+        {"maps", InitMaps},
+        {"event queue", InitEvents},
         {"files", InitFiles},
+        {"status bars", InitStatusBars},
         {"sound", StartSound},
         {"decoder tables", InitDecoderTables},
         {"samples list", InitSamples},
+        {"package file", InitPackageFile},
         {"file types", InitFileTypes},
     };
     return steps;
@@ -42,8 +59,9 @@ const std::vector<LifecycleStep>& StartupSteps() {
 
 const std::vector<LifecycleStep>& ShutdownSteps() {
     static const std::vector<LifecycleStep> steps = {
-        {"sound", EndSound},   {"files", EndFiles},     {"images", EndImages},
-        {"memory", EndMemory}, {"strings", EndStrings},
+        {"sound", EndSound},        {"file system", EndFileSystem},  {"files", EndFiles},
+        {"event queue", EndEvents}, {"application", EndApplication}, {"windows", EndWindows},
+        {"images", EndImages},      {"memory", EndMemory},           {"strings", EndStrings},
     };
     return steps;
 }
@@ -54,4 +72,11 @@ void RunStartup(LifecycleTrace* trace) {
 
 void RunShutdown(LifecycleTrace* trace) {
     RunLifecycleSteps(ShutdownSteps(), trace);
+}
+
+int RunProgram() {
+    RunStartup();
+    RunMainWindow();
+    RunShutdown();
+    return 0;
 }

@@ -28,6 +28,11 @@ inline void RunLifecycleSteps(const std::vector<LifecycleStep>& steps, Lifecycle
 const std::vector<LifecycleStep>& StartupSteps();
 const std::vector<LifecycleStep>& ShutdownSteps();
 
-// Run every step in order, appending each name to trace when one is given.
+// Run every step in order, appending each name to trace when one is given. Start-up
+// stops short of the main window, which RunProgram opens.
 void RunStartup(LifecycleTrace* trace = nullptr);
 void RunShutdown(LifecycleTrace* trace = nullptr);
+
+// The program's whole life: start-up, the main window until it is closed, shutdown.
+// Always 0, the exit status.
+int RunProgram();

@@ -1,0 +1,50 @@
+// The gadget tests' common ground: the GUI libraries with gadgets and status bars started
+// once, and window 0 opened as the program opens it, ready for gadgets.
+#pragma once
+
+#include "../gui_test_support.h"
+#include "runtime/gui/gadgets/gadgets.h"
+#include "runtime/gui/statusbar/statusbar.h"
+
+#include <QListView>
+#include <QString>
+
+#include <ostream>
+
+#include <gtest/gtest.h>
+
+class GadgetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartGuiLibraries();
+        InitGadgets();
+        InitStatusBars();
+        ResetWindows();
+        window = OpenWindow(0, 0, 0, 390, 292, u"Marrowvale Sound Decoder V0.12", 0x60);
+        ASSERT_NE(window, 0);
+    }
+    void TearDown() override {
+        FreeGadget(AllObjects);
+        ResetWindows();
+    }
+
+    // Gadget 0 as the program makes it, filled with the given rows.
+    QListView* MakeList(std::initializer_list<const char16_t*> rows) {
+        EXPECT_NE(ListViewGadget(0, 10, 10, 180, 251), 0);
+        for (const char16_t* row : rows) {
+            AddGadgetItem(0, -1, row);
+        }
+        return static_cast<QListView*>(GadgetWidget(0));
+    }
+    // The Event_Gadget events that the queue and the loop deliver from now on.
+    static std::vector<PostedEvent> GadgetEvents() { return OfKind(CollectEvents(), Event_Gadget); }
+
+    static QString Text(const char16_t* runtimeText) { return QString::fromUtf16(runtimeText); }
+
+    int64_t window = 0;
+};
+
+// Readable failures: an event as (kind, object, window, type).
+inline void PrintTo(const PostedEvent& e, std::ostream* os) {
+    *os << "(" << e.kind << ", " << e.object << ", " << e.window << ", " << e.type << ")";
+}
