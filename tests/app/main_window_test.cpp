@@ -37,23 +37,19 @@ namespace {
 class ProgramEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        home_ = std::make_unique<QTemporaryDir>();
-        config_ = std::make_unique<QTemporaryDir>();
-        setenv("HOME", home_->path().toLocal8Bit().constData(), 1);
-        setenv("XDG_CONFIG_HOME", config_->path().toLocal8Bit().constData(), 1);
+        home_ = std::make_unique<TemporaryHome>();
         setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", (home_->path() + "/audio.raw").toLocal8Bit().constData(), 1);
+        setenv("SDL_DISKAUDIOFILE", (home_->home() + "/audio.raw").toLocal8Bit().constData(), 1);
         RunStartup();
     }
     void TearDown() override {
         CloseWindow(AllObjects);
         RunShutdown();
     }
-    static QString Home() { return home_->path(); }
+    static QString Home() { return home_->home(); }
 
 private:
-    static inline std::unique_ptr<QTemporaryDir> home_;
-    static inline std::unique_ptr<QTemporaryDir> config_;
+    static inline std::unique_ptr<TemporaryHome> home_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

@@ -10,6 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+TemporaryHome::TemporaryHome() {
+    setenv("HOME", home_.path().toLocal8Bit().constData(), 1);
+    setenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit().constData(), 1);
+}
+
 void DialogDriver::Start() {
     QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
     poll_.start(10);

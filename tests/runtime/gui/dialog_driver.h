@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <QTemporaryDir>
+
 #include <deque>
 #include <functional>
 #include <ostream>
@@ -50,4 +52,17 @@ private:
     bool answered_ = false;
     QElapsedTimer openSince_;
     int watchdogMs_ = 10000;
+};
+
+// A temporary HOME and XDG_CONFIG_HOME for the test process, where the program may write
+// nothing it keeps; removed with the object.
+class TemporaryHome {
+public:
+    TemporaryHome();
+    QString home() const { return home_.path(); }
+    QString config() const { return config_.path(); }
+
+private:
+    QTemporaryDir home_;
+    QTemporaryDir config_;
 };

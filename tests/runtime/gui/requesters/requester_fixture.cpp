@@ -5,7 +5,6 @@
 #include "runtime/core/strings/strings.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <memory>
@@ -15,10 +14,7 @@ namespace {
 class QtEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        home_ = std::make_unique<QTemporaryDir>();
-        config_ = std::make_unique<QTemporaryDir>();
-        setenv("HOME", home_->path().toLocal8Bit().constData(), 1);
-        setenv("XDG_CONFIG_HOME", config_->path().toLocal8Bit().constData(), 1);
+        home_ = std::make_unique<TemporaryHome>();
         static int argc = 1;
         static char name[] = "test_requesters";
         static char* argv[] = {name, nullptr};
@@ -28,15 +24,13 @@ public:
     void TearDown() override {
         EndStrings();
         app_.reset();
-        config_.reset();
         home_.reset();
     }
-    static QString Home() { return home_ ? home_->path() : QString(); }
-    static QString ConfigHome() { return config_ ? config_->path() : QString(); }
+    static QString Home() { return home_ ? home_->home() : QString(); }
+    static QString ConfigHome() { return home_ ? home_->config() : QString(); }
 
 private:
-    static inline std::unique_ptr<QTemporaryDir> home_;
-    static inline std::unique_ptr<QTemporaryDir> config_;
+    static inline std::unique_ptr<TemporaryHome> home_;
     std::unique_ptr<QApplication> app_;
 };
 

@@ -40,11 +40,11 @@ TEST_F(StatusBarTest, TheProgramsBarCoversTheBottomAndItsFieldIsCutOff) {
 TEST_F(StatusBarTest, TextsAreLiteralAndAlignmentStaysUntilChanged) {
     const int64_t handle = CreateStatusBar(0, window);
     AddStatusBarField(IgnoreValue);
-    StatusBarText(0, 0, u"/tmp/<b>music</b>.mus");
+    StatusBarText(0, 0, u"/games/<b>music</b>.mus");
     ASSERT_EQ(Labels(Bar(handle)).size(), 1u);
     QLabel* label = Labels(Bar(handle))[0];
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
-    EXPECT_EQ(label->text(), "/tmp/<b>music</b>.mus");
+    EXPECT_EQ(label->text(), "/games/<b>music</b>.mus");
     EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     StatusBarText(0, 0, u"c", StatusBarText_Center);
     EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
