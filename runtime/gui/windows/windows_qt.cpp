@@ -260,6 +260,26 @@ int64_t OpenWindow(int64_t number, int32_t x, int32_t y, int32_t width, int32_t 
     return number == AnyNumber ? id : reinterpret_cast<int64_t>(window);
 }
 
+// The window that takes the focus from a closing key window: the window that was key
+// when it opened, if still visible, else the first visible window found before it.
+QWidget* FocusSuccessor(const WindowRecord* record) {
+    QWidget* window = record->Window;
+    if (!record->PreviousKeyWindow || !IsKeyWindow(window))
+        return nullptr;
+    QWidget* remembered = nullptr;
+    int64_t id = 0;
+    ResetObjectIteration(WindowRegistry);
+    while (auto* other = static_cast<WindowRecord*>(NextObject(WindowRegistry, &id))) {
+        if (other->Window == record->PreviousKeyWindow) {
+            AbortObjectIteration(WindowRegistry);
+            return IsVisibleWindow(other->Window) ? other->Window : remembered;
+        }
+        if (!remembered && other->Window != window && IsVisibleWindow(other->Window))
+            remembered = other->Window;
+    }
+    return remembered;
+}
+
 void CloseWindow(int64_t number) {
     if (number == AllObjects) {
         FreeAllObjects(WindowRegistry);
@@ -268,28 +288,12 @@ void CloseWindow(int64_t number) {
     WindowRecord* record = FindWindow(number);
     if (!record)
         return;
-    QWidget* window = record->Window;
-    if (record->PreviousKeyWindow && IsKeyWindow(window)) {
-        // The window that was key before this one, when visible; else the first visible
-        // window found before it.
-        QWidget* remembered = nullptr;
-        int64_t id = 0;
-        ResetObjectIteration(WindowRegistry);
-        while (auto* other = static_cast<WindowRecord*>(NextObject(WindowRegistry, &id))) {
-            if (other->Window == record->PreviousKeyWindow) {
-                AbortObjectIteration(WindowRegistry);
-                if (IsVisibleWindow(other->Window))
-                    remembered = other->Window;
-                break;
-            }
-            if (!remembered && other->Window != window && IsVisibleWindow(other->Window))
-                remembered = other->Window;
-        }
-        if (remembered)
-            MakeKeyWindow(remembered);
-    }
+    QWidget* successor = FocusSuccessor(record);
     RemoveWindowBindings(number);
-    ClosePlatformWindow(window);
+    ClosePlatformWindow(record->Window);
+    // After the close: hiding the key window makes Qt choose a window of its own.
+    if (successor)
+        MakeKeyWindow(successor);
 }
 
 void ClosePlatformWindow(QWidget* widget) {

@@ -14,6 +14,11 @@ namespace {
 
 class WindowsTest : public ::testing::Test {
 protected:
+    static void MakeKey(int64_t number) {
+        WindowWidget(number)->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(WindowWidget(number)));
+    }
+
     void SetUp() override {
         StartGuiLibraries();
         ResetWindows();
@@ -190,6 +195,24 @@ TEST_F(WindowsTest, GadgetListsFollowTheWindowsOpenedAndClosed) {
     EXPECT_EQ(KSGadgetList::currentList(), nullptr);
     EXPECT_EQ(KSGadgetList::currentView(), nullptr);
     EXPECT_NE(KSGadgetList::listFromWindow(WindowWidget(0)), nullptr);
+}
+
+TEST_F(WindowsTest, ClosingTheKeyWindowHandsTheFocusBack) {
+    // Activation is asynchronous: each window is key before the next one opens.
+    for (int64_t n = 0; n < 3; n++) {
+        OpenWindow(n, 0, 0, 100, 100, u"window", 0x4);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(WindowWidget(n)));
+    }
+    WindowWidget(1)->hide();
+    // The window that was key before is hidden: the first visible one found takes over.
+    CloseWindow(2);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == WindowWidget(0); }));
+    WindowWidget(1)->show();
+    MakeKey(1);
+    OpenWindow(4, 0, 0, 100, 100, u"fifth", 0x4); // opened while window 1 is key
+    ASSERT_TRUE(QTest::qWaitForWindowActive(WindowWidget(4)));
+    CloseWindow(4);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == WindowWidget(1); }));
 }
 
 TEST_F(WindowsTest, ADynamicWindowIsNamedByItsRecord) {
