@@ -1,5 +1,7 @@
 #!/bin/sh
-# Installs every Debian package the project needs, and nothing when all is there.
+# Installs every Debian package the project needs, and nothing when all is there; extra
+# package names given as arguments are installed too (tools for benchmarks or checks by
+# hand, which neither the program nor its tests need).
 # Non-interactive: safe to run with no standard input (CI).
 set -eu
 
@@ -25,7 +27,7 @@ sox
 "
 
 missing=""
-for pkg in $PACKAGES; do
+for pkg in $PACKAGES "$@"; do
     status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
     case "$status" in
     *"ok installed") ;;
