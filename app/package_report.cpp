@@ -17,7 +17,7 @@ const ProblemText ProblemTexts[] = {
     {RecordTruncated, u"ended early: the missing bytes were read as zeros"},
     {RecordNegativeSize, u"had a negative size: the package could not be read past it"},
     {RecordBlockCut, u"had a block running past the record: it was cut at the record's end"},
-    {RecordDataSizeCut, u"declared more sound than their data holds: the sample was cut"},
+    {RecordDataSizeCut, u"declared more sound than the data holds: the sample was cut"},
     {RecordDataSizeNegative, u"declared a negative length: the sample was left empty"},
     {RecordNoMemory, u"did not fit in memory: the sample was left empty"},
     {RecordReadError, u"could not be read: the package ends there"},
@@ -51,7 +51,7 @@ std::u16string DamageReport(KS_List* samples, const char16_t* path) {
         return {};
     std::u16string report = Number(damaged) + u" of " + Records(ListSize(samples)) + u"in " +
                             (path ? path : u"") + u" " + (damaged == 1 ? u"was" : u"were") +
-                            u" damaged. What could be read is listed.";
+                            u" damaged. What could be read is listed.\n";
     for (size_t i = 0; i < std::size(ProblemTexts); i++) {
         if (counts[i] > 0)
             report += u"\n" + Records(counts[i]) + ProblemTexts[i].what + u".";
