@@ -1,0 +1,98 @@
+// Saving from the window: complete files only, links followed, modes kept, reasons told.
+#include "app/sample_save.h"
+
+#include "runtime/core/files/files.h"
+#include "runtime/core/strings/strings.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SampleSaveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitStringBuffer();
+        InitFiles();
+        char pattern[] = "/tmp/sample_save_XXXXXX";
+        dir = mkdtemp(pattern);
+        image.assign(44 + 3000, 0);
+        for (size_t i = 0; i < image.size(); i++)
+            image[i] = static_cast<uint8_t>(i * 7);
+        entry.WavImage = image.data();
+        entry.DataSize = 3000;
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        EndFiles();
+    }
+
+    static std::string Contents(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    std::string Image() const { return {image.begin(), image.end()}; }
+    // Names in the folder, hidden ones included: a temporary file left behind shows here.
+    size_t FilesIn(const fs::path& p) const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(p), {}));
+    }
+
+    fs::path dir;
+    std::vector<uint8_t> image;
+    SampleEntry entry{};
+};
+
+TEST_F(SampleSaveTest, ReplacesAFileWholeAndKeepsItsMode) {
+    const fs::path target = dir / "a.WAV";
+    std::ofstream(target) << "old contents";
+    chmod(target.c_str(), 0640);
+    EXPECT_EQ(SaveSampleSafely(entry, target), "");
+    EXPECT_EQ(Contents(target), Image());
+    struct stat st {};
+    stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(FilesIn(dir), 1u);
+}
+
+TEST_F(SampleSaveTest, FollowsLinksToTheFileTheyName) {
+    fs::create_directory(dir / "real");
+    const fs::path link = dir / "link.WAV", dangling = dir / "new.WAV";
+    fs::create_symlink(dir / "real" / "b.WAV", link);
+    fs::create_symlink("real/c.WAV", dangling); // relative, to a file not there yet
+    EXPECT_EQ(SaveSampleSafely(entry, link), "");
+    EXPECT_EQ(SaveSampleSafely(entry, dangling), "");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Contents(dir / "real" / "b.WAV"), Image());
+    EXPECT_EQ(Contents(dir / "real" / "c.WAV"), Image());
+}
+
+TEST_F(SampleSaveTest, AFailedSaveTellsWhyAndLeavesTheOldFile) {
+    EXPECT_EQ(SaveSampleSafely(entry, dir / "missing" / "a.WAV"), "No such file or directory");
+    EXPECT_EQ(SaveSampleSafely(entry, dir), "Is a directory");
+    const fs::path target = dir / "kept.WAV";
+    std::ofstream(target) << "old contents";
+    // A file size limit below the image stands in for a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string reason = SaveSampleSafely(entry, target);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(reason, "File too large");
+    EXPECT_EQ(Contents(target), "old contents");
+    EXPECT_EQ(FilesIn(dir), 1u);
+}
+
+} // namespace
