@@ -29,17 +29,26 @@ protected:
     }
 
     // Gadget 0 as the program makes it, filled with the given rows.
-    QListView* MakeList(std::initializer_list<const char16_t*> rows) {
-        EXPECT_NE(ListViewGadget(0, 10, 10, 180, 251), 0);
-        for (const char16_t* row : rows) {
+    static QListView* MakeList(std::initializer_list<const char16_t*> rows, int32_t flags = 0) {
+        EXPECT_NE(ListViewGadget(0, 10, 10, 180, 251, flags), 0);
+        for (const char16_t* row : rows)
             AddGadgetItem(0, -1, row);
-        }
         return static_cast<QListView*>(GadgetWidget(0));
     }
-    // The Event_Gadget events that the queue and the loop deliver from now on.
+    // The Event_Gadget events that the queue and the loop deliver from now on, and the
+    // events of the given types that a gadget posts.
     static std::vector<PostedEvent> GadgetEvents() { return OfKind(CollectEvents(), Event_Gadget); }
-
-    static QString Text(const char16_t* runtimeText) { return QString::fromUtf16(runtimeText); }
+    static std::vector<PostedEvent> Posted(std::initializer_list<int64_t> types,
+                                           int64_t gadget = 0) {
+        std::vector<PostedEvent> events;
+        for (int64_t type : types)
+            events.push_back({Event_Gadget, gadget, 0, type});
+        return events;
+    }
+    static QString GadgetText(int64_t gadget) {
+        TempExpression e;
+        return QString::fromUtf16(GetGadgetText(gadget, e.Start()));
+    }
 
     int64_t window = 0;
 };

@@ -10,188 +10,124 @@
 
 namespace {
 
-std::vector<QString> Rows(int64_t gadget) {
-    std::vector<QString> rows;
-    const int64_t count = CountGadgetItems(gadget);
-    for (int32_t i = 0; i < count; ++i) {
-        TempExpression e;
-        rows.push_back(QString::fromUtf16(GetGadgetItemText(gadget, i, 0, e.Start())));
-    }
-    return rows;
-}
-
-// What the Qt view shows, row by row.
-std::vector<QString> ShownRows(QListView* view) {
-    std::vector<QString> rows;
-    for (int i = 0; i < view->model()->rowCount(); ++i) {
-        rows.push_back(view->model()->index(i, 0).data().toString());
-    }
-    return rows;
-}
-
-QPoint RowCentre(QListView* view, int row) {
-    return view->visualRect(view->model()->index(row, 0)).center();
-}
-
-const PostedEvent Click0 = {Event_Gadget, 0, 0, GadgetEvent_Click};
-
+using Rows = std::vector<QString>;
 using ListViewTest = GadgetTest;
 
+// The rows as the gadget answers them, and as the Qt view shows them.
+std::pair<Rows, Rows> RowsOf(QListView* view) {
+    Rows rows, shown;
+    for (int32_t i = 0; i < CountGadgetItems(0); ++i) {
+        TempExpression e;
+        rows.push_back(QString::fromUtf16(GetGadgetItemText(0, i, 0, e.Start())));
+    }
+    for (int i = 0; i < view->model()->rowCount(); ++i)
+        shown.push_back(view->model()->index(i, 0).data().toString());
+    return {rows, shown};
+}
+
+void MouseAt(QListView* view, Qt::MouseButton button, int row, bool twice = false) {
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    twice ? QTest::mouseDClick(view->viewport(), button, {}, at)
+          : QTest::mouseClick(view->viewport(), button, {}, at);
+}
+
 TEST_F(ListViewTest, ItemPositionsAppendInsertFirstOrPlaceTheRow) {
-    struct Case {
-        int32_t position;
-        std::vector<QString> rows;
+    const std::pair<int32_t, Rows> cases[] = {
+        {-1, {"a", "b", "c", "new"}}, {0, {"new", "a", "b", "c"}}, {2, {"a", "b", "new", "c"}},
+        {3, {"a", "b", "c", "new"}},  {5, {"a", "b", "c", "new"}}, {-7, {"a", "b", "c", "new"}},
     };
-    const Case cases[] = {
-        {-1, {"a", "b", "c", "new"}}, {0, {"new", "a", "b", "c"}}, {1, {"a", "new", "b", "c"}},
-        {2, {"a", "b", "new", "c"}},  {3, {"a", "b", "c", "new"}}, {5, {"a", "b", "c", "new"}},
-        {-7, {"a", "b", "c", "new"}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [position, rows] : cases) {
         QListView* view = MakeList({u"a", u"b", u"c"});
-        EXPECT_NE(AddGadgetItem(0, c.position, u"new"), 0);
-        EXPECT_EQ(Rows(0), c.rows) << c.position;
-        EXPECT_EQ(ShownRows(view), c.rows) << c.position;
+        EXPECT_NE(AddGadgetItem(0, position, u"new"), 0);
+        EXPECT_EQ(RowsOf(view), std::pair(rows, rows)) << position;
     }
 }
 
-TEST_F(ListViewTest, MinusOneOnAnEmptyListAddsRowZero) {
-    MakeList({});
-    AddGadgetItem(0, -1, u"only");
-    EXPECT_EQ(Rows(0), std::vector<QString>{"only"});
-}
-
-TEST_F(ListViewTest, StateAfterEachCommand) {
-    MakeList({u"a", u"b", u"c"});
+TEST_F(ListViewTest, StateAfterEachCommandAndNoEvents) {
+    MakeList({u"x", u"same", u"same"});
     EXPECT_EQ(GetGadgetState(0), -1);
-    SetGadgetState(0, 2);
-    EXPECT_EQ(GetGadgetState(0), 2);
-    SetGadgetState(0, 3); // the row count: ignored
-    EXPECT_EQ(GetGadgetState(0), 2);
-    SetGadgetState(0, -2);
-    EXPECT_EQ(GetGadgetState(0), 2);
-    SetGadgetState(0, -1);
-    EXPECT_EQ(GetGadgetState(0), -1);
-    SetGadgetState(0, 1);
+    // state set, then the state read back; 3 (the row count) and -2 are ignored
+    for (const auto& [set, state] : {std::pair{2, 2}, {3, 2}, {-2, 2}, {-1, -1}}) {
+        SetGadgetState(0, set);
+        EXPECT_EQ(GetGadgetState(0), state) << set;
+    }
+    EXPECT_EQ(GadgetText(0), "");
+    SetGadgetText(0, u"same"); // the upper of equal rows
+    EXPECT_EQ(GetGadgetState(0), 1);
+    SetGadgetText(0, u"missing");
+    EXPECT_EQ(GetGadgetState(0), 1);
+    SetGadgetState(0, 0);
+    AddGadgetItem(0, 0, u"first"); // the selected row number stays
+    EXPECT_EQ(GetGadgetState(0), 0);
+    EXPECT_EQ(GadgetText(0), "first");
+    RemoveGadgetItem(0, 2);
+    EXPECT_EQ(GetGadgetState(0), 0);
     ClearGadgetItems(0);
     EXPECT_EQ(GetGadgetState(0), -1);
     EXPECT_EQ(CountGadgetItems(0), 0);
     EXPECT_TRUE(GadgetEvents().empty());
 }
 
-TEST_F(ListViewTest, AddingARowKeepsTheSelectedRowNumber) {
-    MakeList({u"a", u"b"});
-    SetGadgetState(0, 0);
-    AddGadgetItem(0, 0, u"first");
-    EXPECT_EQ(GetGadgetState(0), 0);
-    RemoveGadgetItem(0, 2);
-    EXPECT_EQ(GetGadgetState(0), 0);
-    EXPECT_EQ(Rows(0), (std::vector<QString>{"first", "a"}));
-}
-
 TEST_F(ListViewTest, RowZeroSelectedAfterFillingStaysSelectedAfterThePump) {
     MakeList({});
-    for (const char16_t* name : {u"music.mus.000", u"music.mus.001", u"music.mus.002"}) {
+    for (const char16_t* name : {u"music.mus.000", u"music.mus.001", u"music.mus.002"})
         AddGadgetItem(0, static_cast<int32_t>(CountGadgetItems(0)), name);
-    }
     SetGadgetState(0, 0);
     SetActiveGadget(0);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
         WaitWindowEvent(0);
-    }
     EXPECT_EQ(GetGadgetState(0), 0);
-    TempExpression e;
-    EXPECT_EQ(Text(GetGadgetText(0, e.Start())), "music.mus.000");
+    EXPECT_EQ(GadgetText(0), "music.mus.000");
 }
 
-TEST_F(ListViewTest, AUserClickPostsTypeZeroSetGadgetStatePostsNothing) {
+TEST_F(ListViewTest, UserClicksPostTheirTypeSetGadgetStatePostsNothing) {
     QListView* view = MakeList({u"a", u"b", u"c"});
     SetGadgetState(0, 2);
     EXPECT_TRUE(GadgetEvents().empty());
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, RowCentre(view, 1));
-    EXPECT_EQ(GadgetEvents(), std::vector<PostedEvent>{Click0});
+    MouseAt(view, Qt::LeftButton, 1);
+    EXPECT_EQ(GadgetEvents(), Posted({GadgetEvent_Click}));
     EXPECT_EQ(GetGadgetState(0), 1);
-}
-
-TEST_F(ListViewTest, ARightClickPostsTypeOneAndLeavesTheSelection) {
-    QListView* view = MakeList({u"a", u"b", u"c"});
-    SetGadgetState(0, 0);
-    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, RowCentre(view, 2));
-    const PostedEvent right = {Event_Gadget, 0, 0, GadgetEvent_RightClick};
-    EXPECT_EQ(GadgetEvents(), std::vector<PostedEvent>{right});
-    EXPECT_EQ(GetGadgetState(0), 0);
-}
-
-TEST_F(ListViewTest, ADoubleClickPostsTypeTwo) {
-    QListView* view = MakeList({u"a", u"b"});
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, RowCentre(view, 1));
+    MouseAt(view, Qt::RightButton, 2);
+    EXPECT_EQ(GadgetEvents(), Posted({GadgetEvent_RightClick}));
+    EXPECT_EQ(GetGadgetState(0), 1); // the selection stays
+    MouseAt(view, Qt::LeftButton, 0, true);
     const std::vector<PostedEvent> events = GadgetEvents();
-    const PostedEvent twice = {Event_Gadget, 0, 0, GadgetEvent_DoubleClick};
+    const PostedEvent twice = Posted({GadgetEvent_DoubleClick})[0];
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), twice);
     EXPECT_EQ(std::count(events.begin(), events.end(), twice), 1);
-    EXPECT_EQ(GetGadgetState(0), 1);
+    EXPECT_EQ(GetGadgetState(0), 0);
 }
 
-TEST_F(ListViewTest, FocusSelectsNothingAndDownThenSelectsRowZero) {
+TEST_F(ListViewTest, FocusSelectsNothingAndArrowKeysMoveTheSelection) {
     QListView* view = MakeList({u"a", u"b", u"c"});
     QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
     QApplication::sendEvent(view, &focus);
     EXPECT_EQ(GetGadgetState(0), -1);
     EXPECT_TRUE(GadgetEvents().empty());
-    QTest::keyClick(view, Qt::Key_Down);
-    EXPECT_EQ(GetGadgetState(0), 0);
-    EXPECT_EQ(GadgetEvents(), std::vector<PostedEvent>{Click0});
-}
-
-TEST_F(ListViewTest, ArrowKeysMoveTheSelectionFromTheSelectedRow) {
-    QListView* view = MakeList({u"a", u"b", u"c"});
-    SetGadgetState(0, 1);
-    QTest::keyClick(view, Qt::Key_Down);
-    EXPECT_EQ(GetGadgetState(0), 2);
-    EXPECT_EQ(GadgetEvents(), std::vector<PostedEvent>{Click0});
-    QTest::keyClick(view, Qt::Key_Up);
-    QTest::keyClick(view, Qt::Key_Up);
-    EXPECT_EQ(GetGadgetState(0), 0);
-}
-
-TEST_F(ListViewTest, TextCommandsSelectTheUpperOfEqualRowsAndReadTheSelection) {
-    MakeList({u"x", u"same", u"same"});
-    SetGadgetText(0, u"same");
-    EXPECT_EQ(GetGadgetState(0), 1);
-    SetGadgetText(0, u"missing");
-    EXPECT_EQ(GetGadgetState(0), 1);
-    SetGadgetState(0, -1);
-    TempExpression e;
-    EXPECT_EQ(Text(GetGadgetText(0, e.Start())), "");
-    EXPECT_TRUE(GadgetEvents().empty());
-}
-
-TEST_F(ListViewTest, ItemTextAndDataBelongToTheirRow) {
-    QListView* view = MakeList({u"a", u"b"});
-    SetGadgetItemText(0, 1, u"<b>bold</b>");
-    SetGadgetItemData(0, 1, 77);
-    SetGadgetItemData(0, 9, 5);
-    EXPECT_EQ(ShownRows(view), (std::vector<QString>{"a", "<b>bold</b>"}));
-    EXPECT_EQ(GetGadgetItemData(0, 1), 77);
-    EXPECT_EQ(GetGadgetItemData(0, 0), 0);
-    EXPECT_EQ(GetGadgetItemData(0, 9), 0);
-    TempExpression e;
-    EXPECT_EQ(Text(GetGadgetItemText(0, 2, 0, e.Start())), "");
-}
-
-TEST_F(ListViewTest, ItemStateExtendsAMultipleSelection) {
-    ASSERT_NE(ListViewGadget(0, 10, 10, 180, 251, ListViewFlag_MultiSelect), 0);
-    for (const char16_t* row : {u"a", u"b", u"c"}) {
-        AddGadgetItem(0, -1, row);
+    for (const auto& [key, state] :
+         {std::pair{Qt::Key_Down, 0}, {Qt::Key_Down, 1}, {Qt::Key_Down, 2}, {Qt::Key_Up, 1}}) {
+        QTest::keyClick(view, key);
+        EXPECT_EQ(GetGadgetState(0), state);
+        EXPECT_EQ(GadgetEvents(), Posted({GadgetEvent_Click})) << state;
     }
-    SetGadgetItemState(0, 0, 1);
-    SetGadgetItemState(0, 2, 1);
-    EXPECT_EQ(GetGadgetItemState(0, 0), 1);
-    EXPECT_EQ(GetGadgetItemState(0, 1), 0);
-    EXPECT_EQ(GetGadgetItemState(0, 2), 1);
-    SetGadgetItemState(0, 0, 0);
-    EXPECT_EQ(GetGadgetItemState(0, 0), 0);
+}
+
+TEST_F(ListViewTest, ItemTextDataAndStateBelongToTheirRow) {
+    QListView* view = MakeList({u"a", u"b", u"c"}, ListViewFlag_MultiSelect);
+    SetGadgetItemText(0, 1, u"<b>bold</b>");
+    EXPECT_EQ(RowsOf(view).second, (Rows{"a", "<b>bold</b>", "c"}));
+    TempExpression e;
+    EXPECT_EQ(QString::fromUtf16(GetGadgetItemText(0, 3, 0, e.Start())), ""); // no such row
+    for (const int32_t row : {1, 2, 9}) {
+        SetGadgetItemData(0, row, row * 10);
+        SetGadgetItemState(0, row, 1);
+    }
+    SetGadgetItemState(0, 2, 0);
+    EXPECT_EQ((std::vector<int64_t>{GetGadgetItemData(0, 0), GetGadgetItemData(0, 1),
+                                    GetGadgetItemData(0, 9), GetGadgetItemState(0, 0),
+                                    GetGadgetItemState(0, 1), GetGadgetItemState(0, 2)}),
+              (std::vector<int64_t>{0, 10, 0, 0, 1, 0}));
     EXPECT_TRUE(GadgetEvents().empty());
 }
 

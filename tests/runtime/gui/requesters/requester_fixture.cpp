@@ -1,36 +1,30 @@
-// The test process: a temporary HOME and XDG_CONFIG_HOME, one QApplication and the string
-// library, set up before the first test; and the dialog driver of the fixture.
 #include "requester_fixture.h"
-
-#include "runtime/core/strings/strings.h"
 
 #include <QApplication>
 
-#include <cstdlib>
 #include <memory>
 
 namespace {
 
+std::unique_ptr<TemporaryHome> home;
+
 class QtEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        home_ = std::make_unique<TemporaryHome>();
-        static int argc = 1;
-        static char name[] = "test_requesters";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+        home = std::make_unique<TemporaryHome>();
+        app_ = std::make_unique<QApplication>(argc_, argv_);
         InitStringBuffer();
     }
     void TearDown() override {
         EndStrings();
         app_.reset();
-        home_.reset();
+        home.reset();
     }
-    static QString Home() { return home_ ? home_->home() : QString(); }
-    static QString ConfigHome() { return home_ ? home_->config() : QString(); }
 
 private:
-    static inline std::unique_ptr<TemporaryHome> home_;
+    int argc_ = 1;
+    char name_[16] = "test_requesters";
+    char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QApplication> app_;
 };
 
@@ -39,19 +33,6 @@ private:
 
 } // namespace
 
-QString TestHome() {
-    return QtEnvironment::Home();
-}
-
-QString TestConfigHome() {
-    return QtEnvironment::ConfigHome();
-}
-
-void RequesterTest::SetUp() {
-    TempOffset = 0;
-    driver_.Start();
-}
-
-void RequesterTest::TearDown() {
-    driver_.Stop();
+const TemporaryHome& RequesterTest::Home() {
+    return *home;
 }

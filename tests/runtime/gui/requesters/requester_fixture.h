@@ -1,42 +1,25 @@
-// The requesters' tests: a process with a temporary home, and the dialog driver.
+// The requesters' tests: a process with a temporary HOME and XDG_CONFIG_HOME, one
+// QApplication and the string library, all set up before the first test; and the dialog
+// driver, answering for each case.
 #pragma once
 
 #include "../dialog_driver.h"
-
-#include <QString>
+#include "runtime/core/strings/strings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-class RequesterTest : public ::testing::Test {
+class RequesterTest : public ::testing::Test, protected DialogDriver {
 protected:
-    using Action = DialogDriver::Action;
-
-    void SetUp() override;
-    void TearDown() override;
-
-    void Answer(Action action) { driver_.Answer(std::move(action)); }
-    void SetWatchdog(int milliseconds) { driver_.SetWatchdog(milliseconds); }
-
-    static void TypeAndConfirm(QWidget* dialog, const QString& text) {
-        DialogDriver::TypeAndConfirm(dialog, text);
+    void SetUp() override {
+        TempOffset = 0;
+        Start();
     }
-    static void PressEscape(QWidget* dialog) { DialogDriver::PressEscape(dialog); }
-    static QStringList ListedNames(QWidget* dialog, int minimum) {
-        return DialogDriver::ListedNames(dialog, minimum);
-    }
-    static QString SelectedFilterText(QWidget* dialog) {
-        return DialogDriver::SelectedFilterText(dialog);
-    }
+    void TearDown() override { Stop(); }
 
     static std::u16string Text(const char16_t* s) { return s ? s : u""; }
     static std::u16string Utf16(const QString& s) { return s.toStdU16String(); }
-
-private:
-    DialogDriver driver_;
+    // The temporary home of the process, where nothing may be written.
+    static const TemporaryHome& Home();
 };
-
-// The temporary home of the test process, where nothing may be written.
-QString TestHome();
-QString TestConfigHome();

@@ -7,68 +7,38 @@
 
 namespace {
 
-struct Frame {
-    int32_t field;
-    int32_t x;
-    double width;
-    bool operator==(const Frame&) const = default;
-};
+using Frame = std::tuple<int32_t, int32_t, double>; // field, x, width
 
-std::vector<Frame> Layout(const std::vector<int32_t>& widths, const std::vector<bool>& labelled,
+// Lays out fields of the given widths; labelled holds one '+' or '-' per field.
+std::vector<Frame> Layout(const std::vector<int32_t>& widths, const char* labelled,
                           int32_t windowWidth) {
     std::vector<StatusFieldRect> rects;
+    std::vector<bool> labels;
     int32_t next = StatusBarFirstFieldX;
     for (int32_t w : widths) {
         rects.push_back({next, 0, w, 0});
         next += w == IgnoreValue ? 0 : w;
+        labels.push_back(labelled[labels.size()] == '+');
     }
     std::vector<Frame> frames;
-    for (const StatusFieldFrame& f : LayoutStatusBarFields(rects, labelled, windowWidth)) {
-        frames.push_back({f.field, f.x, f.width});
-    }
+    for (const StatusFieldFrame& f : LayoutStatusBarFields(rects, labels, windowWidth))
+        frames.emplace_back(f.field, f.x, f.width);
     return frames;
 }
 
 TEST(StatusBarLayoutTest, FieldsGoEdgeToEdgeAndSharedFieldsSplitTheRest) {
-    struct Case {
-        const char* name;
-        std::vector<int32_t> widths;
-        std::vector<bool> labelled;
-        int32_t windowWidth;
-        std::vector<Frame> frames;
+    constexpr int32_t Shared = IgnoreValue;
+    const std::tuple<std::vector<int32_t>, const char*, int32_t, std::vector<Frame>> cases[] = {
+        {{100, Shared, 50}, "+++", 400, {{0, 0, 100}, {1, 100, 250}, {2, 350, 50}}},
+        {{Shared, Shared}, "++", 101, {{0, 0, 50.5}, {1, 50, 50.5}}}, // the offset truncated
+        {{500}, "+", 390, {{0, 0, 500}}},                             // the program's bar
+        {{100, 70, 50}, "+-+", 400, {{0, 0, 100}, {2, 100, 50}}},     // no text: no room
+        {{Shared, Shared, 100}, "-++", 400, {{1, 0, 300}, {2, 300, 100}}},
+        {{300, Shared, 200}, "+++", 400, {{0, 0, 300}, {1, 300, -100}, {2, 200, 200}}},
+        {{100, Shared}, "--", 400, {}},
     };
-    const Case cases[] = {
-        {"fixed, shared, fixed",
-         {100, IgnoreValue, 50},
-         {true, true, true},
-         400,
-         {{0, 0, 100}, {1, 100, 250}, {2, 350, 50}}},
-        {"two shared halves, offset truncated",
-         {IgnoreValue, IgnoreValue},
-         {true, true},
-         101,
-         {{0, 0, 50.5}, {1, 50, 50.5}}},
-        {"the program's bar: wider than the window", {500}, {true}, 390, {{0, 0, 500}}},
-        {"a field without text takes no room",
-         {100, 70, 50},
-         {true, false, true},
-         400,
-         {{0, 0, 100}, {2, 100, 50}}},
-        {"an unlabelled shared field does not share",
-         {IgnoreValue, IgnoreValue, 100},
-         {false, true, true},
-         400,
-         {{1, 0, 300}, {2, 300, 100}}},
-        {"fixed fields wider than the window leave a negative share",
-         {300, IgnoreValue, 200},
-         {true, true, true},
-         400,
-         {{0, 0, 300}, {1, 300, -100}, {2, 200, 200}}},
-        {"nothing labelled", {100, IgnoreValue}, {false, false}, 400, {}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Layout(c.widths, c.labelled, c.windowWidth), c.frames) << c.name;
-    }
+    for (const auto& [widths, labelled, windowWidth, frames] : cases)
+        EXPECT_EQ(Layout(widths, labelled, windowWidth), frames) << labelled << windowWidth;
 }
 
 } // namespace
