@@ -1,6 +1,6 @@
 // Throughput of sample package decoding: the decoder's per-sample loop over a long run of
-// code bytes, and DecodePackage over a large package written by the encoder. Both report
-// samples per second (items) and input bytes per second.
+// code bytes against the bare step-index chain on the same codes, and DecodePackage over
+// a large package written by the encoder. They report samples per second (items).
 #include "app/decode/decode.h"
 #include "runtime/core/files/files.h"
 #include "runtime/core/lists/lists.h"
@@ -11,6 +11,8 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -40,19 +42,84 @@ std::vector<uint8_t> PseudoRandomBytes(int64_t count) {
     return bytes;
 }
 
-void BM_DecodeAdpcmBytes(benchmark::State& state) {
-    const std::vector<uint8_t> codes = PseudoRandomBytes(LoopCodeBytes);
-    std::vector<uint8_t> pcm(static_cast<size_t>(4 * LoopCodeBytes));
-    for (auto _ : state) {
-        AdpcmState decoder;
-        DecodeAdpcmBytes(decoder, codes.data(), LoopCodeBytes, pcm.data());
-        benchmark::DoNotOptimize(pcm.data());
-        benchmark::ClobberMemory();
+// The bare step-index chain of the decoder on the same table and with the same
+// addressing: one dependent load per code and nothing else, the bound of any decoder
+// that follows one IMA stream. Out of line like the kernel, so that each loop is
+// compiled alone; the empty asm keeps the compiler from folding the code's table base
+// into the chain (as in the kernel).
+__attribute__((noinline)) uint32_t StepIndexChain(const uint8_t* codes, int64_t byteCount) {
+    const char* table = reinterpret_cast<const char*>(FusedStepTable);
+    uint64_t row = 0;
+    for (int64_t i = 0; i < byteCount; i++) {
+        const uint32_t byte = codes[i];
+        const char* low = table + sizeof(FusedStep) * (byte & 0x0F);
+        const char* high = table + sizeof(FusedStep) * (byte >> 4);
+        asm("" : "+r"(low));
+        asm("" : "+r"(high));
+        row = reinterpret_cast<const FusedStep*>(low + row)->next;
+        row = reinterpret_cast<const FusedStep*>(high + row)->next;
     }
+    return static_cast<uint32_t>(row);
+}
+
+const std::vector<uint8_t>& LoopCodes() {
+    static const std::vector<uint8_t> codes = PseudoRandomBytes(LoopCodeBytes);
+    return codes;
+}
+
+// Seconds of one kernel run over the loop codes.
+double TimeKernel(std::vector<uint8_t>& pcm) {
+    const auto start = std::chrono::steady_clock::now();
+    AdpcmState decoder;
+    DecodeAdpcmBytes(decoder, LoopCodes().data(), LoopCodeBytes, pcm.data());
+    benchmark::DoNotOptimize(pcm.data());
+    benchmark::ClobberMemory();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Seconds of one chain run over the loop codes.
+double TimeChain() {
+    const auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(StepIndexChain(LoopCodes().data(), LoopCodeBytes));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_DecodeAdpcmBytes(benchmark::State& state) {
+    std::vector<uint8_t> pcm(static_cast<size_t>(4 * LoopCodeBytes));
+    for (auto _ : state)
+        state.SetIterationTime(TimeKernel(pcm));
     state.SetItemsProcessed(state.iterations() * 2 * LoopCodeBytes);
     state.SetBytesProcessed(state.iterations() * LoopCodeBytes);
 }
-BENCHMARK(BM_DecodeAdpcmBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeAdpcmBytes)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+void BM_StepIndexChain(benchmark::State& state) {
+    for (auto _ : state)
+        state.SetIterationTime(TimeChain());
+    state.SetItemsProcessed(state.iterations() * 2 * LoopCodeBytes);
+}
+BENCHMARK(BM_StepIndexChain)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// Kernel and chain in turn on the same codes, so that a neighbour's load slows both
+// alike; the counter kernel/chain is the kernel's speed over the chain's, best run of
+// each (1.0: the kernel runs at the bound).
+void BM_KernelOverChain(benchmark::State& state) {
+    std::vector<uint8_t> pcm(static_cast<size_t>(4 * LoopCodeBytes));
+    double bestKernel = 1e9;
+    double bestChain = 1e9;
+    for (auto _ : state) {
+        const double chain = TimeChain();
+        const double kernel = TimeKernel(pcm);
+        bestChain = std::min(bestChain, chain);
+        bestKernel = std::min(bestKernel, kernel);
+        state.SetIterationTime(chain + kernel);
+    }
+    const double samples = 2.0 * LoopCodeBytes;
+    state.counters["kernel_Msps"] = samples / bestKernel / 1e6;
+    state.counters["chain_Msps"] = samples / bestChain / 1e6;
+    state.counters["kernel/chain"] = bestChain / bestKernel;
+}
+BENCHMARK(BM_KernelOverChain)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
 // A tone with some noise, so that the encoder uses every code.
 std::vector<int16_t> Sound(int64_t count) {

@@ -239,6 +239,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The runtime the companion runs on: strings, arrays, lists, memory, files, the
     // decoder tables and the empty sample list.
     RunToolStartup();
+    // The smallest window and a decoding thread per 2 KiB of codes: inputs of a few KiB
+    // then reach the window's moves, records larger than the window and the threads.
+    PackageWindowBytes = 4096;
+    DecodeThreadCodeBytes = 2048;
 
     const char* dir = std::getenv("TMPDIR");
     std::string path = std::string(dir && *dir ? dir : "/tmp") + "/mv-package-XXXXXX.mus";

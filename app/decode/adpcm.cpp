@@ -1,10 +1,11 @@
-// IMA ADPCM decoding: the constant tables and the per-byte loop of the hot path.
+// IMA ADPCM decoding: the constant tables and the fused table derived from them.
 #include "app/decode/decode.h"
 
 #include "runtime/core/memory/memory.h"
 
 int32_t* IndexTable = nullptr;
 int32_t* StepTable = nullptr;
+alignas(64) FusedStep FusedStepTable[FusedStepTableSize] = {};
 
 namespace {
 
@@ -38,23 +39,25 @@ void InitDecoderTables() {
     FillTable(&IndexTable, IndexTableSize, read);
     read = StepTableData;
     FillTable(&StepTable, StepTableSize, read);
+    BuildFusedStepTable();
 }
 
-void DecodeAdpcmBytes(AdpcmState& state, const uint8_t* codes, int64_t byteCount, uint8_t* out) {
-    // Local copies: the stores through out may alias anything, and reloading the table
-    // pointers for every sample would cost more than the step itself.
-    const int32_t* indexTable = IndexTable;
-    const int32_t* stepTable = StepTable;
-    AdpcmState s = state;
-    for (int64_t i = 0; i < byteCount; i++) {
-        const uint32_t byte = codes[i];
-        const int32_t low = AdpcmDecodeStep(s, byte & 0x0F, indexTable, stepTable);
-        const int32_t high = AdpcmDecodeStep(s, byte >> 4, indexTable, stepTable);
-        out[0] = static_cast<uint8_t>(low);
-        out[1] = static_cast<uint8_t>(low >> 8);
-        out[2] = static_cast<uint8_t>(high);
-        out[3] = static_cast<uint8_t>(high >> 8);
-        out += 4;
+void BuildFusedStepTable() {
+    // Without the runtime tables the fused table stays all zero: every code then leaves
+    // the predictor and row 0 unchanged, and nothing outside the table is read.
+    if (!IndexTable || !StepTable)
+        return;
+    for (int32_t row = 0; row < StepTableSize; row++) {
+        for (uint32_t code = 0; code < 16; code++) {
+            // The reference step gives the difference when it starts from the limit the
+            // difference points away from: even the largest one, 61436, stays unclamped.
+            const int32_t from = (code & 8) ? 32767 : -32768;
+            AdpcmState state{from, row};
+            const int32_t diff = AdpcmDecodeStep(state, code, IndexTable, StepTable) - from;
+            const auto first = static_cast<int16_t>(diff >> 1);
+            FusedStepTable[row * 16 + code] = {
+                static_cast<uint32_t>(state.stepIndex * FusedRowBytes),
+                {first, static_cast<int16_t>(diff - first)}};
+        }
     }
-    state = s;
 }

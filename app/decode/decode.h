@@ -17,8 +17,27 @@ extern int32_t* StepTable;
 constexpr int IndexTableSize = 8;
 constexpr int StepTableSize = 89;
 
-// Creates both tables and fills them from the constant data.
+// Creates both tables, fills them from the constant data and builds FusedStepTable.
 void InitDecoderTables();
+
+// The decoder step fused into one table of 89 rows (step indexes) x 16 codes, derived
+// from IndexTable and StepTable at start-up; 11 KiB, so that it stays in the L1 cache.
+// Entry [16 x row + code] says where the code leads and what it adds to the predictor.
+struct FusedStep {
+    // Byte offset of the next row in the table: FusedRowBytes x the new step index. A
+    // byte offset lets the next load add it to a base without scaling, which keeps the
+    // step-index chain at one plain load per code.
+    uint32_t next;
+    // The signed difference in two halves of the same sign (diff[0] = floor(d / 2)),
+    // each within 16 bits: two saturating 16-bit additions clamp like the reference.
+    int16_t diff[2];
+};
+constexpr int FusedRowBytes = 16 * sizeof(FusedStep);
+constexpr int FusedStepTableSize = StepTableSize * 16;
+extern FusedStep FusedStepTable[FusedStepTableSize];
+
+// Rebuilds FusedStepTable from IndexTable and StepTable (InitDecoderTables calls it).
+void BuildFusedStepTable();
 
 // --- Decoder ------------------------------------------------------------------------------
 
@@ -51,7 +70,13 @@ inline int32_t AdpcmDecodeStep(AdpcmState& state, uint32_t code, const int32_t* 
 
 // Decodes byteCount code bytes (low nibble first, then high nibble) into 2 x byteCount
 // signed 16-bit little-endian samples at out, which must have room for 4 x byteCount bytes.
+// The fast kernel on FusedStepTable: the same samples and end state as AdpcmDecodeStep
+// from any state in range (a step index outside 0 to 88 is taken as the nearest limit).
 void DecodeAdpcmBytes(AdpcmState& state, const uint8_t* codes, int64_t byteCount, uint8_t* out);
+// The same on plain integers, for processors without 16-bit saturating vector adds; the
+// fast kernel is this one where they are missing.
+void DecodeAdpcmBytesScalar(AdpcmState& state, const uint8_t* codes, int64_t byteCount,
+                            uint8_t* out);
 
 // --- Encoder (the reverse direction, for building packages) ------------------------------
 
@@ -116,7 +141,14 @@ extern KS_ListObject Samples;
 // Full path of the package that DecodePackage reads.
 extern char16_t* PackageFile;
 
-// Start step: creates the empty list Samples.
+// The reader reads the package into a window of this many bytes (8 MiB; 4 KiB at the
+// least), and starts one more decoding thread for every DecodeThreadCodeBytes code bytes
+// read (256 KiB), up to the number of cores. Tests shrink both to reach the window's
+// edges and several threads with small packages.
+extern int64_t PackageWindowBytes;
+extern int64_t DecodeThreadCodeBytes;
+
+// Start step: creates the empty list Samples (freeing one left from an earlier start).
 void InitSamples();
 // Frees the previous samples and decodes every record of PackageFile into Samples.
 void DecodePackage();

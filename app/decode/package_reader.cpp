@@ -6,7 +6,11 @@
 // bytes that exist are stored, and each image is sized from the bytes its blocks declare,
 // never from the claimed PackedSize alone. Records outside the format's limits are cut
 // or end the package as the RecordProblem flags say; no read or write leaves a buffer.
-#include "app/decode/decode.h"
+//
+// The records are read, checked and sized one after the other, in file order, so that
+// Samples and every finding come out as from a reader that decodes as it goes; their
+// images are filled a window's worth at a time, on all cores (DecodeImages).
+#include "app/decode/package_internal.h"
 
 #include "runtime/core/files/files.h"
 #include "runtime/core/memory/memory.h"
@@ -19,88 +23,8 @@ char16_t* PackageFile = nullptr;
 
 namespace {
 
-constexpr int64_t PackageFileNumber = 0;
-constexpr int64_t RecordHeaderSize = 8;
-constexpr int64_t BlockHeaderSize = 8;
-// First read of a record's data when the file's size is unknown (a pipe), in bytes.
-constexpr int64_t FirstReadChunk = 1 << 20;
-
 // Name is the only dynamic field: removing an element frees it.
 const int64_t SampleEntryMap[] = {0, MapEnd};
-
-// The compressed data of one record: bytes [0, available) came from the file, bytes
-// [available, packedSize) are missing and read as zero.
-struct RecordData {
-    uint8_t* bytes = nullptr;
-    int64_t available = 0;
-    int64_t packedSize = 0;
-    bool readError = false;
-};
-
-int64_t ByteAt(const RecordData& d, int64_t at) {
-    return at < d.available ? d.bytes[at] : 0;
-}
-
-int64_t SignedWordAt(const RecordData& d, int64_t at) {
-    return static_cast<int16_t>(ByteAt(d, at) | ByteAt(d, at + 1) << 8);
-}
-
-// Reads up to packedSize bytes into a block that grows only as data arrives, so that a
-// record claiming more than the file holds costs no more memory than the file.
-// sizeHint: the bytes left in the file, or -1 when unknown.
-void ReadRecordData(RecordData& d, int64_t sizeHint) {
-    int64_t capacity = std::min(d.packedSize, sizeHint >= 0 ? sizeHint : FirstReadChunk);
-    while (d.available < d.packedSize) {
-        if (d.available == capacity) {
-            if (Eof(PackageFileNumber))
-                break;
-            capacity = std::min(d.packedSize, std::max(capacity * 2, FirstReadChunk));
-        }
-        if (!d.bytes || MemorySize(d.bytes) < capacity) {
-            auto* grown = static_cast<uint8_t*>(AllocateMemory(capacity, MemoryNoClear));
-            if (!grown)
-                break;
-            std::copy(d.bytes, d.bytes + d.available, grown);
-            FreeMemory(d.bytes);
-            d.bytes = grown;
-        }
-        const int64_t wanted = capacity - d.available;
-        const int32_t got = ReadData(PackageFileNumber, d.bytes + d.available, wanted);
-        d.available += got;
-        if (got < wanted) {
-            d.readError = FileError(PackageFileNumber) != 0;
-            break;
-        }
-    }
-}
-
-// One block of a record, its codes cut to the record's end.
-struct Block {
-    int64_t codes;       // offset of the first code byte
-    int64_t codeBytes;   // code bytes inside the record
-    int64_t outputBytes; // PCM bytes the block declares
-};
-
-// The block at offset p, moving p past it; false at the end of the record. Blocks that
-// lie wholly in the missing tail are all zero and add nothing, so the walk ends there.
-bool NextBlock(const RecordData& d, int64_t& p, Block& block, uint32_t& problems) {
-    if (p >= d.packedSize || p >= d.available)
-        return false;
-    if (p + BlockHeaderSize > d.packedSize) {
-        problems |= RecordBlockCut;
-        return false;
-    }
-    const int64_t nibbleBytes = SignedWordAt(d, p);
-    block.outputBytes = SignedWordAt(d, p + 2);
-    block.codes = p + BlockHeaderSize;
-    block.codeBytes = std::max<int64_t>(nibbleBytes, 0);
-    if (block.codes + block.codeBytes > d.packedSize) {
-        block.codeBytes = d.packedSize - block.codes;
-        problems |= RecordBlockCut;
-    }
-    p = block.codes + block.codeBytes;
-    return true;
-}
 
 // First pass over the block headers: DataSize as declared, kept inside the limits.
 int32_t DeclaredDataSize(const RecordData& d, SampleEntry* entry) {
@@ -123,66 +47,28 @@ int32_t DeclaredDataSize(const RecordData& d, SampleEntry* entry) {
     return static_cast<int32_t>(declared);
 }
 
-// Decodes count code bytes (zeros when src is null) at output offset q of out, writing no
-// byte at or beyond outBytes; returns the new offset.
-int64_t DecodeRun(AdpcmState& state, const uint8_t* src, int64_t count, uint8_t* out, int64_t q,
-                  int64_t outBytes) {
-    static const uint8_t zeros[256] = {};
-    while (count > 0 && q < outBytes) {
-        const int64_t room = (outBytes - q) / 4;
-        int64_t n = std::min(count, src ? room : std::min<int64_t>(room, sizeof zeros));
-        if (n == 0) {
-            // A last code byte of which only 1 to 3 output bytes fit in the image.
-            uint8_t scratch[4];
-            DecodeAdpcmBytes(state, src ? src : zeros, 1, scratch);
-            std::copy(scratch, scratch + (outBytes - q), out + q);
-            return outBytes;
-        }
-        DecodeAdpcmBytes(state, src ? src : zeros, n, out + q);
-        q += 4 * n;
-        count -= n;
-        if (src)
-            src += n;
-    }
-    return q;
-}
-
-// Second pass: decodes the blocks' codes straight into the image's data area of outBytes
-// bytes, from the start state; missing codes decode as code 0.
-void DecodeBlocks(const RecordData& d, uint8_t* out, int64_t outBytes) {
-    AdpcmState state;
-    uint32_t problems = 0;
-    int64_t p = 0;
-    int64_t q = 0;
-    Block block;
-    while (q < outBytes && NextBlock(d, p, block, problems)) {
-        const int64_t present = std::clamp<int64_t>(d.available - block.codes, 0, block.codeBytes);
-        q = DecodeRun(state, d.bytes + block.codes, present, out, q, outBytes);
-        q = DecodeRun(state, nullptr, block.codeBytes - present, out, q, outBytes);
-    }
-}
-
-// Allocates the entry's image, decodes the record into it and writes the header.
-void BuildImage(const RecordData& d, SampleEntry* entry) {
+// Allocates the entry's image and describes how to fill it in job; the image is left
+// unwritten (FillImage writes every byte of it).
+void PlanImage(const RecordData& d, SampleEntry* entry, ImageJob& job) {
     int32_t dataSize = d.packedSize > 0 ? DeclaredDataSize(d, entry) : 0;
-    entry->WavImage = static_cast<uint8_t*>(AllocateMemory(WavHeaderSize + dataSize));
+    entry->WavImage =
+        static_cast<uint8_t*>(AllocateMemory(WavHeaderSize + dataSize, MemoryNoClear));
     if (!entry->WavImage && dataSize > 0) {
         entry->Problems |= RecordNoMemory;
         dataSize = 0;
-        entry->WavImage = static_cast<uint8_t*>(AllocateMemory(WavHeaderSize));
+        entry->WavImage = static_cast<uint8_t*>(AllocateMemory(WavHeaderSize, MemoryNoClear));
     }
     if (!entry->WavImage)
         return;
-    DecodeBlocks(d, entry->WavImage + WavHeaderSize, dataSize);
     entry->DataSize = dataSize;
-    WriteWavHeader(entry->WavImage, entry->SampleRate, dataSize);
+    job = ImageJob{d, entry->WavImage, dataSize, entry->SampleRate};
 }
 
-// Reads and decodes the record at offset into entry; false when the package ends here.
-bool DecodeRecord(SampleEntry* entry, int64_t& offset, int64_t fileSize) {
+// Reads and checks the next record into entry and plans its image; false when the
+// package ends here.
+bool ReadRecord(PackageSource& source, SampleEntry* entry) {
     uint8_t header[RecordHeaderSize] = {};
-    const int32_t headerBytes = ReadData(PackageFileNumber, header, RecordHeaderSize);
-    offset += headerBytes;
+    const int64_t headerBytes = source.ReadHeader(header);
     // The rate word is unsigned: 44100 Hz is 0xAC44. The two bytes after PackedSize
     // (channels and a reserved byte) are not used: every sample is mono.
     entry->SampleRate = static_cast<int32_t>(PeekW(header) & 0xFFFF);
@@ -191,20 +77,21 @@ bool DecodeRecord(SampleEntry* entry, int64_t& offset, int64_t fileSize) {
 
     RecordData d;
     d.packedSize = std::max(packedSize, 0);
-    d.readError = headerBytes < RecordHeaderSize && FileError(PackageFileNumber);
+    d.readError = headerBytes < RecordHeaderSize && source.Failed();
     if (packedSize < 0)
         entry->Problems |= RecordNegativeSize;
     else if (!d.readError)
-        ReadRecordData(d, fileSize >= 0 ? std::max<int64_t>(fileSize - offset, 0) : -1);
-    offset += d.available;
+        source.ReadCompressed(d);
 
     entry->MissingBytes = RecordHeaderSize - headerBytes + d.packedSize - d.available;
     if (d.readError)
         entry->Problems |= RecordReadError;
     else if (entry->MissingBytes > 0)
         entry->Problems |= RecordTruncated;
-    BuildImage(d, entry);
-    FreeMemory(d.bytes);
+    ImageJob job{d, nullptr, 0, 0};
+    PlanImage(d, entry, job);
+    // Without an image the job only frees the record's data.
+    source.Queue(job);
     return (entry->Problems & (RecordNegativeSize | RecordReadError)) == 0;
 }
 
@@ -232,6 +119,11 @@ void FreeSamples() {
 } // namespace
 
 void InitSamples() {
+    // A list left from an earlier start goes first, with its images.
+    if (Samples.list) {
+        FreeSamples();
+        FreeList(Samples.list);
+    }
     NewList(sizeof(SampleEntry), &Samples, SampleEntryMap, 0);
 }
 
@@ -241,16 +133,18 @@ void DecodePackage() {
     // that is not open, so the loop must not start.
     if (!ReadFile(PackageFileNumber, PackageFile))
         return;
-    const int64_t fileSize = FileSize(PackageFile);
-    int64_t offset = 0;
-    while (!Eof(PackageFileNumber)) {
-        auto* entry = static_cast<SampleEntry*>(AddElement(Samples.list));
-        if (!entry)
-            break;
-        const bool more = DecodeRecord(entry, offset, fileSize);
-        NameSample(entry);
-        if (!more)
-            break;
+    {
+        PackageSource source(FileSize(PackageFile));
+        while (source.More()) {
+            auto* entry = static_cast<SampleEntry*>(AddElement(Samples.list));
+            if (!entry)
+                break;
+            const bool more = ReadRecord(source, entry);
+            NameSample(entry);
+            if (!more)
+                break;
+        }
+        source.Finish();
     }
     CloseFile(PackageFileNumber);
 }
