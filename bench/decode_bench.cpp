@@ -2,6 +2,7 @@
 // code bytes against the bare step-index chain on the same codes, and DecodePackage over
 // a large package written by the encoder. They report samples per second (items).
 #include "app/decode/decode.h"
+#include "bench/bench_sound.h"
 #include "runtime/core/files/files.h"
 #include "runtime/core/lists/lists.h"
 #include "runtime/core/memory/memory.h"
@@ -121,19 +122,6 @@ void BM_KernelOverChain(benchmark::State& state) {
 }
 BENCHMARK(BM_KernelOverChain)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
-// A tone with some noise, so that the encoder uses every code.
-std::vector<int16_t> Sound(int64_t count) {
-    std::vector<int16_t> samples(static_cast<size_t>(count));
-    uint32_t noise = 1;
-    for (int64_t i = 0; i < count; i++) {
-        noise = noise * 1664525u + 1013904223u;
-        const double tone = 10000.0 * std::sin(static_cast<double>(i) * 0.031);
-        samples[static_cast<size_t>(i)] =
-            static_cast<int16_t>(tone + static_cast<double>(noise >> 20) - 2048.0);
-    }
-    return samples;
-}
-
 // A package of PackageCodeBytes code bytes in records of recordCodeBytes each, written once
 // per record size to a temporary file that is removed at exit.
 struct Package {
@@ -155,7 +143,7 @@ const Package* MakePackage(int64_t recordCodeBytes) {
     if (found != made.end())
         return &found->second;
 
-    const std::vector<int16_t> sound = Sound(2 * recordCodeBytes);
+    const std::vector<int16_t> sound = BenchSound(2 * recordCodeBytes);
     std::vector<uint8_t> record;
     if (!AppendPackageRecord(record, 22050, sound.data(), 2 * recordCodeBytes))
         return nullptr;

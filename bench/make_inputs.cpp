@@ -7,6 +7,7 @@
 // so that each decoder turns the same codes into 128 Mi samples.
 // Usage: mv_bench_inputs DIR
 #include "app/decode/decode.h"
+#include "bench/bench_sound.h"
 #include "tools/tool_startup.h"
 
 #include <cmath>
@@ -22,19 +23,6 @@ constexpr int64_t CodeBytes = 64 << 20;
 constexpr int64_t RecordCodeBytes = 256 << 10;
 constexpr int64_t WavBlockCodeBytes = 2048;
 constexpr uint16_t SampleRate = 22050;
-
-// A tone with some noise, so that the encoder uses every code.
-std::vector<int16_t> Sound(int64_t count) {
-    std::vector<int16_t> samples(static_cast<size_t>(count));
-    uint32_t noise = 1;
-    for (int64_t i = 0; i < count; i++) {
-        noise = noise * 1664525u + 1013904223u;
-        const double tone = 10000.0 * std::sin(static_cast<double>(i) * 0.031);
-        samples[static_cast<size_t>(i)] =
-            static_cast<int16_t>(tone + static_cast<double>(noise >> 20) - 2048.0);
-    }
-    return samples;
-}
 
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; i++)
@@ -117,7 +105,7 @@ int main(int argc, char** argv) {
     }
     RunToolStartup();
     const std::string dir = argv[1];
-    const std::vector<int16_t> sound = Sound(2 * RecordCodeBytes + 128);
+    const std::vector<int16_t> sound = BenchSound(2 * RecordCodeBytes + 128);
     std::vector<uint8_t> package;
     for (int64_t done = 0; done < CodeBytes; done += RecordCodeBytes) {
         // The records differ: each starts at another point of the same sound.

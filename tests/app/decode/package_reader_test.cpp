@@ -1,4 +1,5 @@
 #include "app/decode/decode.h"
+#include "decode_fixture.h"
 
 #include "runtime/core/files/files.h"
 #include "runtime/core/memory/memory.h"
@@ -67,14 +68,7 @@ Samples16 Reference(const Bytes& codes) {
 
 class PackageTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        InitStringBuffer();
-        InitArrays();
-        InitLists();
-        InitFiles();
-        InitDecoderTables();
-        InitSamples();
-    }
+    static void SetUpTestSuite() { StartReaderLibraries(); }
     static void TearDownTestSuite() { EndStrings(); }
 
     void SetUp() override {

@@ -3,6 +3,7 @@
 // the window holds the whole file or a few KiB, whether records are larger than the
 // window, and whether the images are filled on one thread or on several.
 #include "app/decode/decode.h"
+#include "decode_fixture.h"
 
 #include "runtime/core/files/files.h"
 #include "runtime/core/memory/memory.h"
@@ -58,14 +59,7 @@ struct Entry {
 
 class PackageWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        InitStringBuffer();
-        InitArrays();
-        InitLists();
-        InitFiles();
-        InitDecoderTables();
-        InitSamples();
-    }
+    static void SetUpTestSuite() { StartReaderLibraries(); }
     static void TearDownTestSuite() { EndStrings(); }
 
     void SetUp() override {
