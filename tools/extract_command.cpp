@@ -1,6 +1,7 @@
 // marrowvale-sounds extract: every record (or the chosen ones) of each package as a WAV
 // file, byte for byte the file the window's save command writes.
 #include "runtime/core/files/files.h"
+#include "tools/file_writes.h"
 #include "tools/output_names.h"
 #include "tools/package_load.h"
 #include "tools/position_list.h"
@@ -10,10 +11,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <ostream>
-#include <set>
 
 namespace {
 
@@ -139,15 +139,33 @@ private:
                             " (the package has " + Plural(count, "record") + ")");
             status_ = ExitFailure;
         }
-        renamed_ = 0;
-        for (int64_t p = 0; p < count; p++) {
-            if (!positions_ || positions_->Contains(p))
-                SaveSample(io, bar, *samples[p], p, number);
-            // In double: size x count could overflow 64 bits for a huge package.
-            bar.Update(done + static_cast<int64_t>(static_cast<double>(size) * (p + 1) / count),
-                       total);
-        }
+        SaveSamples(io, bar, samples, number, done, size, total);
         ReportRenames(io, bar, path);
+    }
+
+    // The names are handed out in position order first, then the files are written on all
+    // cores, then each is reported in position order: the messages come as from one
+    // file after another.
+    void SaveSamples(ToolIo& io, ProgressBar& bar, const std::vector<SampleEntry*>& samples,
+                     int number, int64_t done, int64_t size, int64_t total) {
+        renamed_ = 0;
+        std::vector<const SampleEntry*> chosen;
+        std::vector<FileWrite> writes;
+        for (size_t p = 0; p < samples.size(); p++) {
+            if (positions_ && !positions_->Contains(static_cast<int64_t>(p)))
+                continue;
+            chosen.push_back(samples[p]);
+            writes.push_back(PlanFile(*samples[p], static_cast<int64_t>(p), number));
+        }
+        WriteFiles(writes, inputs_, [&](size_t finished) {
+            // In double: size x files could overflow 64 bits for a huge package.
+            bar.Update(done + static_cast<int64_t>(static_cast<double>(size) * finished /
+                                                   static_cast<double>(writes.size())),
+                       total);
+        });
+        for (size_t k = 0; k < writes.size(); k++)
+            ReportFile(io, bar, *chosen[k], writes[k]);
+        bar.Update(done + size, total);
     }
 
     // One line per package rather than one per file: a package given twice renames all.
@@ -161,29 +179,33 @@ private:
                           (renamed_ > 1 ? ", ..." : "") + ")");
     }
 
-    void SaveSample(ToolIo& io, ProgressBar& bar, const SampleEntry& entry, int64_t position,
-                    int number) {
+    FileWrite PlanFile(const SampleEntry& entry, int64_t position, int number) {
         const std::string entryName = FromRuntime(entry.Name);
         const std::string name = namer_.Claim(entryName, position, number);
         if (name != entryName + ".WAV" && renamed_++ == 0)
             firstRename_ = entryName + " at position " + std::to_string(position) + " as " + name;
+        FileWrite file;
+        file.path = JoinPath(dir_, name);
+        file.bytes = entry.WavImage;
+        file.size = entry.DataSize + WavHeaderSize;
+        return file;
+    }
+
+    void ReportFile(ToolIo& io, ProgressBar& bar, const SampleEntry& entry, const FileWrite& file) {
         if (entry.Problems != 0) {
             bar.Clear();
-            ReportWarning(io.err, entryName, RecordState(entry));
+            ReportWarning(io.err, FromRuntime(entry.Name), RecordState(entry));
         }
-        const std::string path = JoinPath(dir_, name);
-        const auto identity = FileIdentity(path);
-        errno = 0;
-        // A package named like an output file is never replaced: it may not be read yet.
-        const bool isInput = identity && inputs_.count(*identity) != 0;
-        if (!isInput && SaveSampleFile(&entry, RuntimeText(path).get())) {
+        if (file.result == FileWrite::Result::Written) {
             written_++;
             return;
         }
         bar.Clear();
-        ReportError(io.err, path,
-                    isInput ? "is a package given on the command line; not replaced"
-                            : SystemReason("could not be written"));
+        // A package named like an output file is never replaced: it may not be read yet.
+        ReportError(io.err, file.path,
+                    file.result == FileWrite::Result::Kept
+                        ? "is a package given on the command line; not replaced"
+                        : (file.error != 0 ? std::strerror(file.error) : "could not be written"));
         failed_++;
         status_ = ExitFailure;
     }
@@ -203,7 +225,7 @@ private:
     std::string only_;
     std::optional<PositionList> positions_;
     OutputNamer namer_;
-    std::set<std::pair<uint64_t, uint64_t>> inputs_; // FileIdentity of the packages
+    FileIdentities inputs_; // of the packages
     int64_t written_ = 0;
     int64_t failed_ = 0;
     int64_t packagesRead_ = 0;

@@ -1,5 +1,11 @@
 #include "tests/tools/tool_test_support.h"
+#include "tools/file_writes.h"
 #include "tools/output_names.h"
+#include "tools/package_load.h"
+
+#include <csignal>
+#include <map>
+#include <sys/resource.h>
 
 // count empty records, record k at 8000 + k Hz so that each WAV file is told by its rate.
 static Bytes RatePackage(int count) {
@@ -73,4 +79,93 @@ TEST_F(ToolTest, ExtractDoesNotReplaceAPackageNamedLikeAnOutputFile) {
                       ": is a package given on the command line; not replaced\n"}));
     EXPECT_EQ(ReadBytes(Path("a.sel.000.WAV")), RatePackage(2));
     EXPECT_EQ(ReadBytes(Path("a.sel.000.WAV.001.WAV")), CanonicalWav(8001, {}));
+}
+
+// Position k: 20 x k code bytes, so that the files differ in size (44 + 80 x k bytes) and
+// content.
+static Bytes CodesPackage(int count) {
+    std::vector<Bytes> records;
+    for (int k = 0; k < count; k++) {
+        Bytes codes(20 * k);
+        for (size_t i = 0; i < codes.size(); i++)
+            codes[i] = static_cast<uint8_t>(i * 37 + k);
+        records.push_back(
+            Record(11025, static_cast<int16_t>(20 * k), static_cast<int16_t>(80 * k), codes));
+    }
+    return Cat(records);
+}
+
+// Four threads against one file after another: the same names, bytes and messages. Position
+// 3 is a folder; files above 2000 bytes (from position 25 on) meet the size limit, with
+// SIGXFSZ ignored, and keep their first 2000 bytes.
+TEST_F(ToolTest, ExtractWritesOnSeveralThreadsAsOneFileAfterAnother) {
+    WriteBytes(Path("m.mus"), CodesPackage(40));
+    const int64_t defaultBytes = ParallelWriteBytes;
+    const std::string out = Path("out");
+    const auto run = [&](int64_t parallelBytes) {
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(out + "/m.mus.003.WAV");
+        ParallelWriteBytes = parallelBytes;
+        WriteThreadLimit = 4;
+        rlimit limit, before;
+        getrlimit(RLIMIT_FSIZE, &before);
+        limit = {2000, before.rlim_max};
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const ToolResult result = RunTool({"extract", "-o", out, Path("m.mus")});
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, handler);
+        std::map<std::string, Bytes> files;
+        for (const auto& file : std::filesystem::directory_iterator(out))
+            if (file.is_regular_file())
+                files[file.path().filename()] = ReadBytes(file.path());
+        return std::pair{result, files};
+    };
+    const auto oneByOne = run(INT64_MAX);
+    const auto [result, files] = run(1);
+    ParallelWriteBytes = defaultBytes;
+    WriteThreadLimit = 0;
+    EXPECT_EQ(oneByOne.first, result);
+    EXPECT_EQ(oneByOne.second, files);
+
+    const auto name = [](int k) {
+        char text[16];
+        std::snprintf(text, sizeof text, "m.mus.%03d.WAV", k);
+        return std::string(text);
+    };
+    std::string err = "marrowvale-sounds: " + out + "/" + name(3) + ": Is a directory\n";
+    for (int k = 25; k < 40; k++)
+        err += "marrowvale-sounds: " + out + "/" + name(k) + ": File too large\n";
+    EXPECT_EQ(result,
+              (ToolResult{
+                  1, "Wrote 24 WAV files from 1 package to " + out + "; 16 could not be written.\n",
+                  err}));
+    const std::vector<SampleEntry*> samples = LoadedSamples();
+    ASSERT_EQ(samples.size(), 40u);
+    EXPECT_EQ(files.size(), 39u);
+    for (int k = 0; k < 40; k++) {
+        const uint8_t* image = samples[k]->WavImage;
+        const int64_t size = std::min<int64_t>(samples[k]->DataSize + WavHeaderSize, 2000);
+        if (k != 3) {
+            EXPECT_EQ(files.at(name(k)), Bytes(image, image + size)) << k;
+        }
+    }
+}
+
+TEST_F(ToolTest, TwoTargetsNamingOneFileAreWrittenOneAfterTheOther) {
+    WriteBytes(Path("m.mus"), CodesPackage(8));
+    const std::string out = Path("out");
+    std::filesystem::create_directories(out);
+    WriteBytes(out + "/m.mus.002.WAV", {1, 2, 3});
+    std::filesystem::create_symlink("m.mus.002.WAV", out + "/m.mus.001.WAV");
+    ParallelWriteBytes = 1;
+    WriteThreadLimit = 4;
+    const ToolResult result = RunTool({"extract", "-o", out, Path("m.mus")});
+    ParallelWriteBytes = int64_t{2} << 20;
+    WriteThreadLimit = 0;
+    EXPECT_EQ(result.status, 0);
+    // As one file after another: the later sample is what the shared file holds.
+    const SampleEntry* later = LoadedSamples().at(2);
+    EXPECT_EQ(ReadBytes(out + "/m.mus.002.WAV"),
+              Bytes(later->WavImage, later->WavImage + later->DataSize + WavHeaderSize));
 }
