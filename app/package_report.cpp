@@ -5,6 +5,7 @@
 #include "app/decode/decode.h"
 
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -24,12 +25,8 @@ const ProblemText ProblemTexts[] = {
 };
 
 std::u16string Number(int64_t n) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + n % 10));
-        n /= 10;
-    } while (n > 0);
-    return digits;
+    const std::string digits = std::to_string(n);
+    return {digits.begin(), digits.end()};
 }
 
 std::u16string Records(int64_t n) {

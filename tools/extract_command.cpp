@@ -1,6 +1,7 @@
 // marrowvale-sounds extract: every record (or the chosen ones) of each package as a WAV
 // file, byte for byte the file the window's save command writes.
 #include "runtime/core/files/files.h"
+#include "runtime/core/memory/memory.h"
 #include "tools/file_writes.h"
 #include "tools/output_names.h"
 #include "tools/package_load.h"
@@ -11,9 +12,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <ostream>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -42,6 +49,23 @@ std::string Plural(int64_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
+// Images of up to 32 MiB come from the heap and stay with the process when freed, so that
+// each batch of a package reuses the pages of the batch before instead of the system
+// mapping and zeroing fresh ones: glibc would otherwise map blocks above 128 KiB on their
+// own and hand them back on free. At most two batches are held, some 64 MiB.
+void KeepImagesOnTheHeap() {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
+}
+
+// Bytes of the package that the entry's record took: its 8-byte header and the
+// compressed bytes the file held.
+int64_t RecordBytes(const SampleEntry& entry) {
+    return 8 + std::max<int64_t>(entry.PackedSize, 0) - entry.MissingBytes;
+}
+
 class ExtractCommand : public ToolCommand {
 public:
     CLI::App* Configure(CLI::App& tool) override {
@@ -67,6 +91,7 @@ public:
             return ExitFailure;
         if (!only_.empty())
             positions_ = PositionList::Parse(only_);
+        KeepImagesOnTheHeap();
         for (const std::string& path : packages_) {
             if (const auto identity = FileIdentity(path))
                 inputs_.insert(*identity);
@@ -119,18 +144,29 @@ private:
     }
 
     // Decodes the package that is argument number on the command line and saves its
-    // chosen records; the progress moves from done to done + size of total bytes.
+    // chosen records as their images are filled; the progress moves from done to done +
+    // size of total bytes. The messages come after the whole package, in position order,
+    // as from one file after another.
     void ExtractPackage(ToolIo& io, ProgressBar& bar, int number, int64_t done, int64_t size,
                         int64_t total) {
         const std::string& path = packages_[number - 1];
-        const std::string error = LoadPackage(path);
+        renamed_ = 0;
+        chosen_.clear();
+        writes_.clear();
+        int64_t count = 0;    // records handed out so far
+        int64_t consumed = 0; // package bytes of those records
+        const std::string error = LoadPackage(path, [&](SampleEntry* const* entries, size_t n) {
+            SaveBatch(entries, n, number, count, [&](int64_t bytes) {
+                bar.Update(done + std::min(size, consumed + bytes), total);
+            });
+            for (size_t k = 0; k < n; k++)
+                consumed += RecordBytes(*entries[k]);
+        });
         if (!error.empty()) {
             bar.Clear();
             ReportError(io.err, path, error);
             status_ = ExitFailure;
         }
-        const std::vector<SampleEntry*> samples = LoadedSamples();
-        const auto count = static_cast<int64_t>(samples.size());
         packagesRead_ += count > 0 ? 1 : 0;
         if (positions_ && !positions_->MissingFrom(count).empty() && error.empty()) {
             bar.Clear();
@@ -139,33 +175,37 @@ private:
                             " (the package has " + Plural(count, "record") + ")");
             status_ = ExitFailure;
         }
-        SaveSamples(io, bar, samples, number, done, size, total);
+        for (size_t k = 0; k < writes_.size(); k++)
+            ReportFile(io, bar, *chosen_[k], writes_[k]);
+        bar.Update(done + size, total);
         ReportRenames(io, bar, path);
     }
 
-    // The names are handed out in position order first, then the files are written on all
-    // cores, then each is reported in position order: the messages come as from one
-    // file after another.
-    void SaveSamples(ToolIo& io, ProgressBar& bar, const std::vector<SampleEntry*>& samples,
-                     int number, int64_t done, int64_t size, int64_t total) {
-        renamed_ = 0;
-        std::vector<const SampleEntry*> chosen;
-        std::vector<FileWrite> writes;
-        for (size_t p = 0; p < samples.size(); p++) {
-            if (positions_ && !positions_->Contains(static_cast<int64_t>(p)))
+    // Names the chosen entries of a batch (positions from count on, in position order),
+    // writes them on all cores, then frees every image of the batch so that the next one
+    // reuses the memory. progress(package bytes of the batch written so far).
+    void SaveBatch(SampleEntry* const* entries, size_t n, int number, int64_t& count,
+                   const std::function<void(int64_t)>& progress) {
+        std::vector<FileWrite> batch;
+        std::vector<int64_t> reached; // package bytes up to each file of the batch
+        int64_t bytes = 0;
+        for (size_t k = 0; k < n; k++, count++) {
+            bytes += RecordBytes(*entries[k]);
+            if (positions_ && !positions_->Contains(count))
                 continue;
-            chosen.push_back(samples[p]);
-            writes.push_back(PlanFile(*samples[p], static_cast<int64_t>(p), number));
+            chosen_.push_back(entries[k]);
+            batch.push_back(PlanFile(*entries[k], count, number));
+            reached.push_back(bytes);
         }
-        WriteFiles(writes, inputs_, [&](size_t finished) {
-            // In double: size x files could overflow 64 bits for a huge package.
-            bar.Update(done + static_cast<int64_t>(static_cast<double>(size) * finished /
-                                                   static_cast<double>(writes.size())),
-                       total);
-        });
-        for (size_t k = 0; k < writes.size(); k++)
-            ReportFile(io, bar, *chosen[k], writes[k]);
-        bar.Update(done + size, total);
+        WriteFiles(batch, inputs_, [&](size_t finished) { progress(reached[finished - 1]); });
+        for (FileWrite& file : batch) {
+            file.bytes = nullptr; // freed below
+            writes_.push_back(std::move(file));
+        }
+        for (size_t k = 0; k < n; k++) {
+            FreeMemory(entries[k]->WavImage);
+            entries[k]->WavImage = nullptr;
+        }
     }
 
     // One line per package rather than one per file: a package given twice renames all.
@@ -225,7 +265,9 @@ private:
     std::string only_;
     std::optional<PositionList> positions_;
     OutputNamer namer_;
-    FileIdentities inputs_; // of the packages
+    std::vector<const SampleEntry*> chosen_; // of the current package, in position order
+    std::vector<FileWrite> writes_;          // their files, written
+    FileIdentities inputs_;                  // of the packages
     int64_t written_ = 0;
     int64_t failed_ = 0;
     int64_t packagesRead_ = 0;

@@ -36,10 +36,10 @@ std::string Fill(std::string text, const SampleEntry& entry) {
 
 } // namespace
 
-std::string LoadPackage(const std::string& path) {
+std::string LoadPackage(const std::string& path, const DecodedSamples& decoded) {
     RuntimeText text(path);
     StringAssign(&PackageFile, text.get());
-    DecodePackage();
+    DecodePackage(decoded);
     const std::vector<SampleEntry*> samples = LoadedSamples();
     // Any file with at least one byte gives at least one entry: none means that the file
     // could not be opened, or is empty, which is not a package either.

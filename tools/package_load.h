@@ -11,8 +11,9 @@
 
 // Decodes the package at path (a path PathProblem accepted) into Samples. Returns empty
 // when the whole file was read, else the reason it was not: then Samples holds what
-// could be read, possibly nothing.
-std::string LoadPackage(const std::string& path);
+// could be read, possibly nothing. decoded, when given, receives the entries as their
+// images are filled (see DecodePackage).
+std::string LoadPackage(const std::string& path, const DecodedSamples& decoded = nullptr);
 
 // The entries of Samples in file order (valid until the next LoadPackage).
 std::vector<SampleEntry*> LoadedSamples();

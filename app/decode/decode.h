@@ -4,7 +4,9 @@
 
 #include "runtime/core/lists/lists.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // --- Decoder tables -------------------------------------------------------------------------
@@ -150,8 +152,15 @@ extern int64_t DecodeThreadCodeBytes;
 
 // Start step: creates the empty list Samples (freeing one left from an earlier start).
 void InitSamples();
-// Frees the previous samples and decodes every record of PackageFile into Samples.
-void DecodePackage();
+// Receives entries of Samples whose images are filled: each entry once, in file order,
+// a batch at a time while the package is still being read. It may write an image out and
+// free it (WavImage set to null), so that the next batch reuses the memory; the window
+// passes none and keeps every image.
+using DecodedSamples = std::function<void(SampleEntry* const* entries, size_t count)>;
+
+// Frees the previous samples and decodes every record of PackageFile into Samples,
+// handing them to decoded (when given) as their images are filled.
+void DecodePackage(const DecodedSamples& decoded = nullptr);
 // Writes the first DataSize + 44 bytes of a sample's WAV image to path as file 0,
 // replacing an existing file. 1 when every byte reached the file, else 0.
 int SaveSampleFile(const SampleEntry* entry, const char16_t* path);

@@ -85,6 +85,8 @@ public:
     void Queue(const ImageJob& job);
     // Fills the queued images.
     void Finish();
+    // Jobs queued so far whose images are filled, as are those of every earlier job.
+    size_t Ready() const { return queued_.empty() ? jobs_ : pendingFrom_; }
 
 private:
     void Ensure(int64_t count);
@@ -104,5 +106,7 @@ private:
     int64_t read_ = 0;    // bytes read from the file so far
     int64_t fileSize_ = -1;
     std::vector<ImageJob> queued_;
+    size_t jobs_ = 0;               // jobs queued so far
+    size_t pendingFrom_ = 0;        // number of the job at queued_[0]
     std::vector<uint8_t*> retired_; // windows replaced by a larger one, kept for queued_
 };

@@ -17,6 +17,7 @@
 #include "runtime/core/strings/strings.h"
 
 #include <algorithm>
+#include <new>
 
 KS_ListObject Samples = {nullptr, nullptr};
 char16_t* PackageFile = nullptr;
@@ -116,6 +117,44 @@ void FreeSamples() {
     ClearList(Samples.list);
 }
 
+// Passes the entries to the hook in file order as soon as their images are filled.
+class Handout {
+public:
+    explicit Handout(const DecodedSamples& hook) : hook_(hook) {}
+
+    // entry was just read; the source tells which images are filled by now.
+    void Add(PackageSource& source, SampleEntry* entry) {
+        if (!hook_)
+            return;
+        try {
+            waiting_.push_back(entry);
+        } catch (const std::bad_alloc&) {
+            // No room to wait: the earlier entries and this one go now.
+            source.Finish();
+            Pass(handed_ + waiting_.size());
+            hook_(&entry, 1);
+            handed_++;
+            return;
+        }
+        Pass(source.Ready());
+    }
+
+    // Hands out the waiting entries among the first ready ones of the package.
+    void Pass(size_t ready) {
+        if (!hook_ || ready <= handed_)
+            return;
+        const size_t count = ready - handed_;
+        hook_(waiting_.data(), count);
+        waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<ptrdiff_t>(count));
+        handed_ = ready;
+    }
+
+private:
+    const DecodedSamples& hook_;
+    std::vector<SampleEntry*> waiting_; // read, not handed out yet
+    size_t handed_ = 0;
+};
+
 } // namespace
 
 void InitSamples() {
@@ -127,7 +166,7 @@ void InitSamples() {
     NewList(sizeof(SampleEntry), &Samples, SampleEntryMap, 0);
 }
 
-void DecodePackage() {
+void DecodePackage(const DecodedSamples& decoded) {
     FreeSamples();
     // A package that cannot be opened leaves Samples empty: Eof would report 0 for a file
     // that is not open, so the loop must not start.
@@ -135,16 +174,19 @@ void DecodePackage() {
         return;
     {
         PackageSource source(FileSize(PackageFile));
+        Handout handout(decoded);
         while (source.More()) {
             auto* entry = static_cast<SampleEntry*>(AddElement(Samples.list));
             if (!entry)
                 break;
             const bool more = ReadRecord(source, entry);
             NameSample(entry);
+            handout.Add(source, entry);
             if (!more)
                 break;
         }
         source.Finish();
+        handout.Pass(source.Ready());
     }
     CloseFile(PackageFileNumber);
 }

@@ -103,7 +103,10 @@ void PackageSource::ReadCompressed(RecordData& d) {
 void PackageSource::Queue(const ImageJob& job) {
     if (!job.data.owned || window_) {
         try {
+            if (queued_.empty())
+                pendingFrom_ = jobs_;
             queued_.push_back(job);
+            jobs_++;
             return;
         } catch (const std::bad_alloc&) {
             // Filled at once below: the data is still where the job says.
@@ -111,6 +114,7 @@ void PackageSource::Queue(const ImageJob& job) {
     }
     FillImage(job);
     FreeRecordData(job.data);
+    jobs_++;
 }
 
 void PackageSource::Finish() {

@@ -1,7 +1,8 @@
 // The reader's window and its decoding threads change nothing: every package decodes to
 // the same Samples (names, sizes, findings and image bytes, in the same order) whether
 // the window holds the whole file or a few KiB, whether records are larger than the
-// window, and whether the images are filled on one thread or on several.
+// window, whether the images are filled on one thread or on several, and whether they
+// are handed out batch by batch as they are filled.
 #include "app/decode/decode.h"
 #include "decode_fixture.h"
 
@@ -72,7 +73,21 @@ protected:
         std::filesystem::remove(path);
     }
 
-    std::vector<Entry> Decode(const Bytes& package, int64_t window, int64_t threadBytes) {
+    static Entry Snapshot(const SampleEntry* e) {
+        return {{e->Name, e->Name + StringLength(e->Name)},
+                e->DataSize,
+                e->SampleRate,
+                e->PackedSize,
+                e->DecodedBytes,
+                e->MissingBytes,
+                e->Problems,
+                Bytes(e->WavImage, e->WavImage + WavHeaderSize + e->DataSize)};
+    }
+
+    // handOut: the entries as the hook receives them, each image freed at once as
+    // extract does; else Samples after the decode.
+    std::vector<Entry> Decode(const Bytes& package, int64_t window, int64_t threadBytes,
+                              bool handOut = false) {
         FILE* f = std::fopen(path.c_str(), "wb");
         std::fwrite(package.data(), 1, package.size(), f);
         std::fclose(f);
@@ -80,20 +95,21 @@ protected:
         DecodeThreadCodeBytes = threadBytes;
         const std::string text = path.string();
         StringAssign(&PackageFile, std::u16string(text.begin(), text.end()).c_str());
-        DecodePackage();
         std::vector<Entry> entries;
-        ResetList(Samples.list);
-        while (NextElement(Samples.list)) {
-            const SampleEntry* e = CurrentSample();
-            entries.push_back({{e->Name, e->Name + StringLength(e->Name)},
-                               e->DataSize,
-                               e->SampleRate,
-                               e->PackedSize,
-                               e->DecodedBytes,
-                               e->MissingBytes,
-                               e->Problems,
-                               Bytes(e->WavImage, e->WavImage + WavHeaderSize + e->DataSize)});
+        if (handOut) {
+            DecodePackage([&](SampleEntry* const* batch, size_t count) {
+                for (size_t k = 0; k < count; k++) {
+                    entries.push_back(Snapshot(batch[k]));
+                    FreeMemory(batch[k]->WavImage);
+                    batch[k]->WavImage = nullptr;
+                }
+            });
+            return entries;
         }
+        DecodePackage();
+        ResetList(Samples.list);
+        while (NextElement(Samples.list))
+            entries.push_back(Snapshot(CurrentSample()));
         return entries;
     }
 
@@ -149,6 +165,9 @@ TEST_F(PackageWindowTest, EveryWindowAndThreadCountGivesTheSameSamples) {
         for (const auto& [window, threadBytes] : settings) {
             EXPECT_TRUE(Decode(c.package, window, threadBytes) == want)
                 << c.what << ", window " << window << ", a thread per " << threadBytes;
+            // Handed out batch by batch: every entry once, in file order, image filled.
+            EXPECT_TRUE(Decode(c.package, window, threadBytes, true) == want)
+                << c.what << " handed out, window " << window;
         }
     }
 }
