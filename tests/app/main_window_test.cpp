@@ -11,6 +11,7 @@
 #include "runtime/gui/statusbar/statusbar.h"
 #include "runtime/gui/windows/windows.h"
 #include "runtime/sound/sound.h"
+#include "tests/file_size_limit.h"
 #include "tests/runtime/gui/dialog_driver.h"
 
 #include <QAction>
@@ -24,10 +25,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <memory>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -219,15 +218,10 @@ TEST_F(MainWindowTest, AFailedSaveTellsTheUserAndLeavesNoFile) {
             told = box->informativeText();
         QTest::keyClick(d, Qt::Key_Return);
     });
-    // A file size limit below the image stands in for a full disk: the write fails.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    Click(SaveGadget);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    {
+        const FileSizeLimit full(1000); // below the image: the write fails
+        Click(SaveGadget);
+    }
     EXPECT_TRUE(told.contains(target)) << told.toStdString();
     EXPECT_TRUE(told.contains(u"too large"_qs)) << told.toStdString();
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),

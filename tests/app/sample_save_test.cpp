@@ -3,15 +3,14 @@
 
 #include "runtime/core/files/files.h"
 #include "runtime/core/strings/strings.h"
+#include "tests/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,15 +80,11 @@ TEST_F(SampleSaveTest, AFailedSaveTellsWhyAndLeavesTheOldFile) {
     EXPECT_EQ(SaveSampleSafely(entry, dir), "Is a directory");
     const fs::path target = dir / "kept.WAV";
     std::ofstream(target) << "old contents";
-    // A file size limit below the image stands in for a full disk.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const std::string reason = SaveSampleSafely(entry, target);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    std::string reason;
+    {
+        const FileSizeLimit full(1000); // below the image
+        reason = SaveSampleSafely(entry, target);
+    }
     EXPECT_EQ(reason, "File too large");
     EXPECT_EQ(Contents(target), "old contents");
     EXPECT_EQ(FilesIn(dir), 1u);

@@ -1,11 +1,10 @@
+#include "tests/file_size_limit.h"
 #include "tests/tools/tool_test_support.h"
 #include "tools/file_writes.h"
 #include "tools/output_names.h"
 #include "tools/package_load.h"
 
-#include <csignal>
 #include <map>
-#include <sys/resource.h>
 
 // count empty records, record k at 8000 + k Hz so that each WAV file is told by its rate.
 static Bytes RatePackage(int count) {
@@ -107,14 +106,11 @@ TEST_F(ToolTest, ExtractWritesOnSeveralThreadsAsOneFileAfterAnother) {
         std::filesystem::create_directories(out + "/m.mus.003.WAV");
         ParallelWriteBytes = parallelBytes;
         WriteThreadLimit = 4;
-        rlimit limit, before;
-        getrlimit(RLIMIT_FSIZE, &before);
-        limit = {2000, before.rlim_max};
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const ToolResult result = RunTool({"extract", "-o", out, Path("m.mus")});
-        setrlimit(RLIMIT_FSIZE, &before);
-        std::signal(SIGXFSZ, handler);
+        ToolResult result;
+        {
+            const FileSizeLimit full(2000);
+            result = RunTool({"extract", "-o", out, Path("m.mus")});
+        }
         std::map<std::string, Bytes> files;
         for (const auto& file : std::filesystem::directory_iterator(out))
             if (file.is_regular_file())
