@@ -65,8 +65,7 @@ void ReleaseGadget(int64_t gadget) {
 }
 
 int64_t IsGadget(int64_t gadget) {
-    KS_GadgetStructure* record = FindGadget(gadget);
-    return record ? reinterpret_cast<int64_t>(record->Gadget) : 0;
+    return reinterpret_cast<int64_t>(GadgetWidget(gadget));
 }
 
 QWidget* GadgetWidget(int64_t gadget) {

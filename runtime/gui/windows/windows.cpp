@@ -87,8 +87,7 @@ WindowRecord* FindWindow(int64_t number) {
 }
 
 int64_t WindowHandle(int64_t number) {
-    WindowRecord* record = FindWindow(number);
-    return record ? reinterpret_cast<int64_t>(record->Window) : 0;
+    return reinterpret_cast<int64_t>(WindowWidget(number));
 }
 
 QWidget* WindowWidget(int64_t number) {
@@ -167,7 +166,7 @@ void KSWindowEvents::windowShouldZoom(bool larger) {
 // --- Gadget lists --------------------------------------------------------------------------------
 
 KSGadgetList::KSGadgetList(QWidget* window)
-    : TopWindow(window), TopView(EnsureContentView(window)), Views(ViewStackStep, nullptr),
+    : TopWindow(window), TopView(WindowContentView(window)), Views(ViewStackStep, nullptr),
       StackSize(ViewStackStep), StackIndex(0) {}
 
 void KSGadgetList::push(QWidget* view) {

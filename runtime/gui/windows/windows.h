@@ -122,7 +122,7 @@ struct MenuRecord {
     int32_t Value;
     int32_t Popup;
     QWidget* Window; // the window the menu bar belongs to
-    void* MenuBar;   // the platform menu bar; the record's live marker is MenuObject
+    void* MenuBar;   // the platform menu bar
 };
 
 extern ObjectRegistry* MenuRegistry;

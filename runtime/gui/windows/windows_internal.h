@@ -29,8 +29,6 @@ public:
     int32_t ZoomEvent = 0;
 };
 
-// The view a window's gadgets go into, created for windows that have none.
-QWidget* EnsureContentView(QWidget* window);
 // Makes a window the active (key) window.
 void MakeKeyWindow(QWidget* window);
 bool IsKeyWindow(QWidget* window);

@@ -324,10 +324,6 @@ QWidget* WindowContentView(QWidget* widget) {
     return window ? window->content : nullptr;
 }
 
-QWidget* EnsureContentView(QWidget* widget) {
-    return WindowContentView(widget);
-}
-
 void MakeKeyWindow(QWidget* window) {
     RaiseWindow(window);
     window->activateWindow();
