@@ -1,8 +1,10 @@
 // marrowvale-sounds extract: every record (or the chosen ones) of each package as a WAV
 // file, byte for byte the file the window's save command writes.
+#include "runtime/core/files/file_replace.h"
 #include "runtime/core/files/files.h"
 #include "runtime/core/memory/memory.h"
 #include "tools/file_writes.h"
+#include "tools/interruption.h"
 #include "tools/output_names.h"
 #include "tools/package_load.h"
 #include "tools/position_list.h"
@@ -32,9 +34,13 @@ const char* const ExtractFooter =
     "never overwritten: when a name comes up again (names repeat from position 1000 on, and "
     "two packages with the same file name give the same names), the later file gets the full "
     "position (music.mus.1000.WAV) or the package's number on the command line "
-    "(music.mus.000-2.WAV). A package given on the command line is never replaced.\n"
+    "(music.mus.000-2.WAV). A package given on the command line is never replaced, nor is "
+    "anything in DIR that is not a regular file, nor a file you may not write.\n"
+    "Each file is written under a temporary name in DIR and renamed when complete: a failed or "
+    "interrupted run leaves no partial file, and a file it was to replace as it was.\n"
     "Exit status: 0 when every file was written, 1 when a package could not be read, a chosen "
-    "position does not exist or a file could not be written, 2 for a wrong command line.";
+    "position does not exist or a file could not be written, 2 for a wrong command line, 130 "
+    "when interrupted with Ctrl+C (143 for SIGTERM).";
 
 CLI::Validator PositionListValidator() {
     return CLI::Validator(
@@ -99,14 +105,15 @@ public:
         ProgressBar bar(io.err, io.progress);
         const int64_t total = TotalBytes();
         int64_t done = 0;
-        for (size_t k = 0; k < packages_.size(); k++) {
+        const InterruptionGuard guard;
+        for (size_t k = 0; k < packages_.size() && !Interrupted(); k++) {
             const int64_t size = PackageBytes(packages_[k]);
             ExtractPackage(io, bar, static_cast<int>(k + 1), done, size, total);
             done += size;
         }
         bar.Clear();
         PrintSummary(io.out);
-        return status_;
+        return Interrupted() ? InterruptedStatus() : status_;
     }
 
 private:
@@ -241,11 +248,13 @@ private:
             return;
         }
         bar.Clear();
+        if (file.result == FileWrite::Result::NotWritten)
+            return; // told once, in the summary
         // A package named like an output file is never replaced: it may not be read yet.
         ReportError(io.err, file.path,
                     file.result == FileWrite::Result::Kept
                         ? "is a package given on the command line; not replaced"
-                        : (file.error != 0 ? std::strerror(file.error) : "could not be written"));
+                        : file.reason + (file.reason == NotARegularFile ? "; not replaced" : ""));
         failed_++;
         status_ = ExitFailure;
     }
@@ -253,9 +262,11 @@ private:
     void PrintSummary(std::ostream& out) const {
         out << "Wrote " << Plural(written_, "WAV file") << " from "
             << Plural(packagesRead_, "package") << " to "
-            << (dir_.empty() ? std::string("the current folder") : dir_);
+            << (dir_.empty() ? std::string("the current folder") : Printable(dir_));
         if (failed_ > 0)
             out << "; " << failed_ << " could not be written";
+        if (Interrupted())
+            out << "; interrupted, the rest was not written";
         out << ".\n";
     }
 

@@ -1,9 +1,12 @@
 #include "tools/file_writes.h"
 
+#include "runtime/core/files/file_replace.h"
+#include "tools/interruption.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
+#include <cstring>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -20,51 +23,55 @@ bool IsKept(const std::string& path, const FileIdentities& keep) {
            keep.count({static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)});
 }
 
-// The descriptor of path, created or emptied, or -1 (kept set when path is one of keep).
-// Read and write as the runtime's create does: a write-only open of a pipe would wait for
-// a reader.
-int OpenEmpty(const std::string& path, const FileIdentities& keep, bool& kept) {
-    // Most targets do not exist yet, and a new file cannot be a package: no look first.
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST)
-        return fd;
-    kept = IsKept(path, keep);
-    return kept ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-}
+// Bytes per write call: small enough that an interruption is honoured within some
+// milliseconds, large enough that the calls cost nothing beside the copying.
+constexpr int64_t WriteChunk = 8 << 20;
 
-bool WriteAll(int fd, const uint8_t* bytes, int64_t size) {
+// Empty when every byte went to fd, else the reason; "" with interrupted set when an
+// interruption came first.
+std::string WriteAll(int fd, const uint8_t* bytes, int64_t size, bool& interrupted) {
     while (size > 0) {
-        const ssize_t put = write(fd, bytes, static_cast<size_t>(size));
+        if ((interrupted = Interrupted()))
+            return {};
+        const ssize_t put = write(fd, bytes, static_cast<size_t>(std::min(size, WriteChunk)));
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
-            return false;
+            return put < 0 ? std::strerror(errno) : "could not be written";
         bytes += put;
         size -= put;
     }
-    return true;
+    return {};
 }
 
 void WriteOne(FileWrite& file, const FileIdentities& keep) {
-    file.error = 0;
-    if (!file.bytes) { // no file is made without bytes; a package is still told as such
-        file.result = IsKept(file.path, keep) ? FileWrite::Result::Kept : FileWrite::Result::Failed;
+    file.reason.clear();
+    file.result = FileWrite::Result::Failed;
+    if (Interrupted()) {
+        file.result = FileWrite::Result::NotWritten;
         return;
     }
-    bool kept = false;
-    const int fd = OpenEmpty(file.path, keep, kept);
-    if (fd < 0) {
-        file.result = kept ? FileWrite::Result::Kept : FileWrite::Result::Failed;
-        file.error = kept ? 0 : errno;
+    if (IsKept(file.path, keep)) {
+        file.result = FileWrite::Result::Kept;
         return;
     }
-    errno = 0;
-    const bool complete = WriteAll(fd, file.bytes, file.size);
-    const int writeError = errno;
-    // On some file systems only the close tells that the bytes did not fit.
-    const bool closed = close(fd) == 0;
-    file.result = complete && closed ? FileWrite::Result::Written : FileWrite::Result::Failed;
-    file.error = !complete ? writeError : closed ? 0 : errno;
+    if (!file.bytes) { // no file is made without bytes
+        file.reason = "could not be written";
+        return;
+    }
+    FileReplacement replacement;
+    bool interrupted = false;
+    std::string reason = replacement.Begin(file.path);
+    if (reason.empty())
+        reason = WriteAll(replacement.Descriptor(), file.bytes, file.size, interrupted);
+    if (interrupted) {
+        file.result = FileWrite::Result::NotWritten;
+        return; // the replacement removes its temporary file
+    }
+    if (reason.empty())
+        reason = replacement.Commit();
+    file.result = reason.empty() ? FileWrite::Result::Written : FileWrite::Result::Failed;
+    file.reason = reason;
 }
 
 // Whether two targets already name one file (a link in the output folder): written at

@@ -37,6 +37,13 @@ std::string Fill(std::string text, const SampleEntry& entry) {
 } // namespace
 
 std::string LoadPackage(const std::string& path, const DecodedSamples& decoded) {
+    // A FIFO without a writer would block the open, a device might never end.
+    const std::string special = NotRegularProblem(path);
+    if (!special.empty()) {
+        StringAssign(&PackageFile, u""); // no file: the reader only empties Samples
+        DecodePackage();
+        return special;
+    }
     RuntimeText text(path);
     StringAssign(&PackageFile, text.get());
     DecodePackage(decoded);

@@ -1,14 +1,19 @@
 #include "tools/tool_files.h"
 
+#include "runtime/core/files/file_replace.h"
 #include "runtime/core/files/files.h"
 #include "runtime/core/objects/objects.h"
 #include "runtime/core/strings/strings.h"
+#include "tools/interruption.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+
+const char* const InterruptedWrite = "interrupted before it was complete";
 
 namespace {
 
@@ -123,33 +128,53 @@ std::optional<std::pair<uint64_t, uint64_t>> FileIdentity(const std::string& pat
     return std::pair<uint64_t, uint64_t>(status.st_dev, status.st_ino);
 }
 
+std::string NotRegularProblem(const std::string& path) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISDIR(status.st_mode))
+        return {};
+    return "is not a regular file: devices, FIFOs and sockets are not read";
+}
+
 std::string DescribeReadFailure(const std::string& path) {
+    const std::string special = NotRegularProblem(path);
+    if (!special.empty())
+        return special;
     RuntimeText text(path);
-    const int64_t size = FileSize(text.get());
-    if (size == -2)
+    if (FileSize(text.get()) == -2)
         return "is a folder, not a file";
     // The runtime reports only that an open failed; the system knows why.
     errno = 0;
     FILE* stream = std::fopen(path.c_str(), "rb");
     if (!stream)
         return SystemReason("cannot be opened");
+    // Only a read tells an empty file from one that cannot be read: some report a size of
+    // 0 and fail at the first byte.
+    errno = 0;
+    const int first = std::fgetc(stream);
+    const int error = std::ferror(stream) ? errno : 0;
     std::fclose(stream);
-    return size == 0 ? "is empty" : "cannot be read";
+    if (error != 0)
+        return std::strerror(error);
+    return first == EOF ? "is empty" : "cannot be read";
 }
 
-std::string ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+std::string ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, int64_t limit) {
     bytes.clear();
+    const std::string special = NotRegularProblem(path);
+    if (!special.empty())
+        return special;
     RuntimeText text(path);
     const int64_t id = ReadFile(AnyNumber, text.get());
     if (!id)
         return DescribeReadFailure(path);
-    // Read until a short read rather than trusting the size: a pipe reports 0 bytes.
-    for (;;) {
+    // Read until a short read rather than trusting the size, which may change meanwhile.
+    while (static_cast<int64_t>(bytes.size()) < limit) {
         const size_t at = bytes.size();
-        bytes.resize(at + TransferChunk);
-        const int32_t got = ReadData(id, bytes.data() + at, TransferChunk);
-        bytes.resize(at + std::max(got, 0));
-        if (got < TransferChunk)
+        const int64_t wanted = std::min(TransferChunk, limit - static_cast<int64_t>(at));
+        bytes.resize(at + static_cast<size_t>(wanted));
+        const int32_t got = ReadData(id, bytes.data() + at, wanted);
+        bytes.resize(at + static_cast<size_t>(std::max(got, 0)));
+        if (got < wanted)
             break;
     }
     const bool failed = FileError(id) != 0;
@@ -157,20 +182,41 @@ std::string ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) 
     return failed ? "read error" : "";
 }
 
-std::string WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    RuntimeText text(path);
+std::string ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    return ReadFileBytes(path, bytes, INT64_MAX);
+}
+
+namespace {
+
+// The bytes go to the replacement's file through the runtime's file library, whose
+// checked close tells whether they all reached it.
+std::string WriteReplacement(const FileReplacement& replacement, const std::vector<uint8_t>& bytes,
+                             bool& interrupted) {
+    RuntimeText text(replacement.WritePath());
     errno = 0;
     const int64_t id = CreateFile(AnyNumber, text.get());
     if (!id)
         return SystemReason("cannot be created");
     bool complete = true;
-    for (size_t at = 0; at < bytes.size() && complete;) {
+    for (size_t at = 0; at < bytes.size() && complete && !(interrupted = Interrupted());) {
         const auto length =
             static_cast<int32_t>(std::min<size_t>(bytes.size() - at, TransferChunk));
         complete = WriteData(id, bytes.data() + at, length) == length;
         at += length;
     }
-    // The checked close reports a failed flush of the last buffered bytes.
     const bool closed = CloseFileChecked(id) != 0;
     return complete && closed ? "" : SystemReason("could not be written completely");
+}
+
+} // namespace
+
+std::string WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FileReplacement replacement;
+    std::string reason = replacement.Begin(path);
+    bool interrupted = false;
+    if (reason.empty())
+        reason = WriteReplacement(replacement, bytes, interrupted);
+    if (interrupted)
+        return InterruptedWrite;
+    return reason.empty() ? replacement.Commit() : reason;
 }

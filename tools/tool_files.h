@@ -44,15 +44,28 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 // Device and inode of an existing file, which tell whether two paths name one file.
 std::optional<std::pair<uint64_t, uint64_t>> FileIdentity(const std::string& path);
 
-// Why path cannot be read: "No such file or directory", "is a folder", ... from the system.
+// Why path is not read at all: a device, FIFO or socket could block or never end.
+// Empty for a regular file, a folder and a path that does not exist.
+std::string NotRegularProblem(const std::string& path);
+
+// Why path cannot be read: "No such file or directory", "is a folder, not a file", "is
+// empty", "Input/output error", ... from the system; never "is empty" for a file whose
+// first read fails.
 std::string DescribeReadFailure(const std::string& path);
 
 // The message of the system's last error (errno), or fallback when there is none.
 std::string SystemReason(const char* fallback);
 
-// Reads a whole file into bytes. Empty on success, else the reason.
+// Reads the first limit bytes of a regular file (all of it when shorter) into bytes.
+// Empty on success, else the reason.
+std::string ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, int64_t limit);
+// Reads a whole regular file into bytes. Empty on success, else the reason.
 std::string ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
 
-// Creates or replaces path with bytes. Empty when every byte reached the file, else the
-// reason.
+// Creates or replaces path with bytes through a temporary file and a rename (see
+// FileReplacement): refused when path is a folder, not a regular file or not writable.
+// Empty when every byte reached the file and it took the target's place, else the
+// reason (InterruptedWrite when an interruption came first); a failed write leaves the
+// target as it was.
 std::string WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+extern const char* const InterruptedWrite;

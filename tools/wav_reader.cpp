@@ -130,3 +130,17 @@ std::string ParsePcmWav(const uint8_t* data, size_t size, PcmWav& wav) {
         wav.samples[i] = static_cast<int16_t>(Le16(dataChunk.body + 2 * i));
     return {};
 }
+
+int64_t DeclaredSampleCount(const uint8_t* data, size_t size) {
+    if (size < 12 || !IdIs(data, "RIFF") || !IdIs(data + 8, "WAVE"))
+        return -1;
+    for (size_t at = 12; size - at >= ChunkHeaderSize;) {
+        const size_t chunk = Le32(data + at + 4);
+        if (IdIs(data + at, "data"))
+            return chunk == 0 || chunk == 0xFFFFFFFF ? -1 : static_cast<int64_t>(chunk / 2);
+        if (chunk > size - at - ChunkHeaderSize)
+            return -1;
+        at += ChunkHeaderSize + chunk + (chunk & 1);
+    }
+    return -1;
+}

@@ -17,3 +17,9 @@ struct PcmWav {
 // Parses the size bytes at data into wav. Empty on success, else the reason the file is
 // refused (for messages after the file's name).
 std::string ParsePcmWav(const uint8_t* data, size_t size, PcmWav& wav);
+
+// The samples the first data chunk declares (its size / 2), from the first bytes of a
+// file, before the rest is read; -1 when they hold no RIFF WAVE form with a data chunk
+// header, or the size is unknown (0 or 0xFFFFFFFF, as a program streaming the file
+// writes it).
+int64_t DeclaredSampleCount(const uint8_t* data, size_t size);

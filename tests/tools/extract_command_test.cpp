@@ -1,10 +1,13 @@
 #include "tests/file_size_limit.h"
 #include "tests/tools/tool_test_support.h"
 #include "tools/file_writes.h"
+#include "tools/interruption.h"
 #include "tools/output_names.h"
 #include "tools/package_load.h"
 
+#include <csignal>
 #include <map>
+#include <sys/stat.h>
 
 // count empty records, record k at 8000 + k Hz so that each WAV file is told by its rate.
 static Bytes RatePackage(int count) {
@@ -53,17 +56,18 @@ TEST(OutputNamerTest, FallsBackToPackageNumberThenCounter) {
     EXPECT_EQ(namer.Claim("a.sel.005", 5, 1), "a.sel.005-1-3.WAV");
 }
 
-// Position 0 goes to a full disk, 1 is not chosen, 3 and beyond are not in the package.
-TEST_F(ToolTest, ExtractFailsOnAFullDiskAndMissingPositionsButWritesTheRest) {
+// Position 0 is a FIFO (never opened, or the run would wait for a reader), 1 is not chosen,
+// 3 and beyond are not in the package.
+TEST_F(ToolTest, ExtractRefusesWhatIsNotAFileAndMissingPositionsButWritesTheRest) {
     WriteBytes(Path("p.sel"), RatePackage(3));
-    std::filesystem::create_symlink("/dev/full", Path("p.sel.000.WAV"));
+    ASSERT_EQ(mkfifo(Path("p.sel.000.WAV").c_str(), 0666), 0);
     EXPECT_EQ(
         RunTool({"extract", "--only", "0,2-4,9", "-o", dir_, Path("p.sel")}),
         (ToolResult{1, "Wrote 1 WAV file from 1 package to " + dir_ + "; 1 could not be written.\n",
                     "marrowvale-sounds: " + Path("p.sel") +
                         ": no record at position 3-4, 9 (the package has 3 records)\n" +
                         "marrowvale-sounds: " + Path("p.sel.000.WAV") +
-                        ": No space left on device\n"}));
+                        ": Not a regular file; not replaced\n"}));
     EXPECT_FALSE(std::filesystem::exists(Path("p.sel.001.WAV")));
     EXPECT_EQ(ReadBytes(Path("p.sel.002.WAV")), CanonicalWav(8002, {}));
 }
@@ -95,8 +99,9 @@ static Bytes CodesPackage(int count) {
 }
 
 // Four threads against one file after another: the same names, bytes and messages. Position
-// 3 is a folder; files above 2000 bytes (from position 25 on) meet the size limit, with
-// SIGXFSZ ignored, and keep their first 2000 bytes.
+// 3 is a folder; files above 2000 bytes (from position 25 on) meet the size limit, standing
+// in for a full disk: none is left partly written, no temporary file stays, and the older
+// file at position 30 is kept as it was.
 TEST_F(ToolTest, ExtractWritesOnSeveralThreadsAsOneFileAfterAnother) {
     WriteBytes(Path("m.mus"), CodesPackage(40));
     const int64_t defaultBytes = ParallelWriteBytes;
@@ -104,6 +109,7 @@ TEST_F(ToolTest, ExtractWritesOnSeveralThreadsAsOneFileAfterAnother) {
     const auto run = [&](int64_t parallelBytes) {
         std::filesystem::remove_all(out);
         std::filesystem::create_directories(out + "/m.mus.003.WAV");
+        WriteBytes(out + "/m.mus.030.WAV", {3, 0});
         ParallelWriteBytes = parallelBytes;
         WriteThreadLimit = 4;
         ToolResult result;
@@ -113,7 +119,7 @@ TEST_F(ToolTest, ExtractWritesOnSeveralThreadsAsOneFileAfterAnother) {
         }
         std::map<std::string, Bytes> files;
         for (const auto& file : std::filesystem::directory_iterator(out))
-            if (file.is_regular_file())
+            if (!file.is_directory())
                 files[file.path().filename()] = ReadBytes(file.path());
         return std::pair{result, files};
     };
@@ -140,14 +146,14 @@ TEST_F(ToolTest, ExtractWritesOnSeveralThreadsAsOneFileAfterAnother) {
     ASSERT_EQ(LoadPackage(Path("m.mus")), "");
     const std::vector<SampleEntry*> samples = LoadedSamples();
     ASSERT_EQ(samples.size(), 40u);
-    EXPECT_EQ(files.size(), 39u);
-    for (int k = 0; k < 40; k++) {
+    EXPECT_EQ(files.size(), 25u);
+    for (int k = 0; k < 25; k++) {
         const uint8_t* image = samples[k]->WavImage;
-        const int64_t size = std::min<int64_t>(samples[k]->DataSize + WavHeaderSize, 2000);
         if (k != 3) {
-            EXPECT_EQ(files.at(name(k)), Bytes(image, image + size)) << k;
+            EXPECT_EQ(files.at(name(k)), Bytes(image, image + samples[k]->DataSize + 44)) << k;
         }
     }
+    EXPECT_EQ(files.at(name(30)), (Bytes{3, 0}));
 }
 
 TEST_F(ToolTest, TwoTargetsNamingOneFileAreWrittenOneAfterTheOther) {
@@ -167,4 +173,34 @@ TEST_F(ToolTest, TwoTargetsNamingOneFileAreWrittenOneAfterTheOther) {
     const SampleEntry* later = LoadedSamples().at(2);
     EXPECT_EQ(ReadBytes(out + "/m.mus.002.WAV"),
               Bytes(later->WavImage, later->WavImage + later->DataSize + WavHeaderSize));
+}
+
+// Ctrl+C while files are written: the handler only records it; the files written so far
+// stay, the others keep what they held, and no temporary file is left.
+TEST_F(ToolTest, AnInterruptionStopsTheWritesBetweenWholeFiles) {
+    const Bytes image(3000, 7);
+    std::vector<FileWrite> writes(3);
+    for (size_t k = 0; k < writes.size(); k++) {
+        writes[k].path = Path("f" + std::to_string(k));
+        writes[k].bytes = image.data();
+        writes[k].size = std::ssize(image);
+        WriteBytes(writes[k].path, {9});
+    }
+    {
+        const InterruptionGuard guard;
+        WriteFiles(writes, {}, [](size_t done) {
+            if (done == 1)
+                std::raise(SIGINT);
+        });
+        EXPECT_EQ(InterruptedStatus(), 130);
+    }
+    EXPECT_FALSE(Interrupted());
+    using Result = FileWrite::Result;
+    const std::pair<Result, Bytes> expected[] = {
+        {Result::Written, image}, {Result::NotWritten, {9}}, {Result::NotWritten, {9}}};
+    for (size_t k = 0; k < writes.size(); k++) {
+        EXPECT_EQ(writes[k].result, expected[k].first) << k;
+        EXPECT_EQ(ReadBytes(writes[k].path), expected[k].second) << k;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 3);
 }

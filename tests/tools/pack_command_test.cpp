@@ -1,7 +1,10 @@
+#include "tests/file_size_limit.h"
 #include "tests/tools/tool_test_support.h"
+#include "tests/unprivileged.h"
 #include "tools/wav_reader.h"
 
 #include <cmath>
+#include <sys/stat.h>
 
 // An extensible fmt chunk body at 65535 Hz whose sub-format GUID starts with code.
 static Bytes ExtensibleBody(uint8_t code) {
@@ -64,6 +67,11 @@ TEST_F(ToolTest, PackRefusesInputItCannotEncodeAndWritesNothing) {
     WriteBytes(Path("stereo.wav"), Riff({Chunk("fmt ", FmtBody(1, 2)), Data}));
     WriteBytes(Path("8bit.wav"), Riff({Chunk("fmt ", FmtBody(1, 1, 22050, 8)), Data}));
     WriteBytes(Path("fast.wav"), Riff({Chunk("fmt ", FmtBody(1, 1, 65536)), Data}));
+    // 12 bytes of a file whose data chunk says 2 GiB: refused before the rest is read.
+    WriteBytes(Path("long.wav"), Cat({Riff({Chunk("fmt ", FmtBody())}),
+                                      {'d', 'a', 't', 'a'},
+                                      Le(0x80000000, 4),
+                                      Bytes(12, 0)}));
     const std::string prefix = "marrowvale-sounds: " + dir_ + "/";
     const std::string err =
         prefix +
@@ -74,11 +82,47 @@ TEST_F(ToolTest, PackRefusesInputItCannotEncodeAndWritesNothing) {
         prefix +
         "fast.wav: cannot be packed: its sample rate 65536 Hz is outside 1 to 65535 Hz, the range "
         "a package can hold\n" +
+        prefix +
+        "long.wav: cannot be packed: more than 1073741800 samples, too many for one "
+        "record\n" +
+        "marrowvale-sounds: /dev/zero: is not a regular file: devices, FIFOs and sockets are not "
+        "read\n" +
         prefix + "out.sel was not written.\n";
     EXPECT_EQ(RunTool({"pack", Path("out.sel"), Path("good.wav"), Path("stereo.wav"),
-                       Path("8bit.wav"), Path("fast.wav")}),
+                       Path("8bit.wav"), Path("fast.wav"), Path("long.wav"), "/dev/zero"}),
               (ToolResult{1, "", err}));
     EXPECT_FALSE(std::filesystem::exists(Path("out.sel")));
+}
+
+// What stands under OUT is replaced whole or not at all: a FIFO is never opened, a file the
+// user may not write is not replaced, a full disk leaves the old package; no temporary
+// file stays behind.
+TEST_F(ToolTest, PackNeverDestroysWhatItWouldReplace) {
+    WriteBytes(Path("a.wav"), CanonicalWav(22050, std::vector<int16_t>(4000, 1000)));
+    for (const char* name : {"ro.sel", "full.sel"})
+        WriteBytes(Path(name), {1, 2, 3});
+    chmod(Path("ro.sel").c_str(), 0444);
+    chmod(dir_.c_str(), 0777);
+    ASSERT_EQ(mkfifo(Path("fifo.sel").c_str(), 0666), 0);
+    const auto pack = [&](const char* out) {
+        return RunTool({"pack", Path(out), Path("a.wav")}).err;
+    };
+    const std::string ro = AsUnprivilegedUser([&] { return pack("ro.sel"); });
+    std::string full;
+    {
+        const FileSizeLimit limit(1000); // below the package
+        full = pack("full.sel");
+    }
+    const auto failed = [&](const char* name, const char* reason) {
+        return "marrowvale-sounds: " + Path(name) + ": " + reason +
+               "\nmarrowvale-sounds: " + Path(name) + " was not written.\n";
+    };
+    EXPECT_EQ(pack("fifo.sel"), failed("fifo.sel", "Not a regular file"));
+    EXPECT_EQ(ro, failed("ro.sel", "Permission denied"));
+    EXPECT_EQ(full, failed("full.sel", "File too large"));
+    EXPECT_EQ(ReadBytes(Path("ro.sel")), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(Path("full.sel")), (Bytes{1, 2, 3}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 4);
 }
 
 TEST_F(ToolTest, PackThenExtractGivesTheSignalBackWithinAdpcmError) {

@@ -2,6 +2,8 @@
 #include "tools/position_list.h"
 #include "tools/progress_bar.h"
 
+#include <sys/stat.h>
+
 TEST_F(ToolTest, ExitStatusIsZeroForHelpTwoForUsageErrorsOneForBadInput) {
     WriteBytes(Path("a.sel"), RecordHeader(8000, 0));
     ASSERT_EQ(RunTool({"extract", "-o", dir_, Path("a.sel")}).status, 0);
@@ -40,6 +42,23 @@ TEST_F(ToolTest, PathThatIsNotUtf8IsRefusedRatherThanOpened) {
     EXPECT_EQ(RunTool({"extract", "-o", Path("o\xFF"), Path("a.sel")}),
               (ToolResult{1, "", "marrowvale-sounds: " + Path("o\\xFF") + why}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+}
+
+// Nothing that is not a regular file is opened: a FIFO without a writer would block, a
+// device might never end. A file that says it is empty but cannot be read tells why.
+TEST_F(ToolTest, InputsThatAreNotFilesAreRefusedUnopened) {
+    ASSERT_EQ(mkfifo(Path("fifo.sel").c_str(), 0666), 0);
+    const std::string notAFile = ": is not a regular file: devices, FIFOs and sockets are not read";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"list", "/dev/zero"}, "/dev/zero" + notAFile},
+        {{"list", Path("fifo.sel")}, Path("fifo.sel") + notAFile},
+        {{"extract", "-o", dir_, Path("fifo.sel")}, Path("fifo.sel") + notAFile},
+        {{"list", "/proc/self/mem"}, "/proc/self/mem: Input/output error"}};
+    for (const auto& [args, err] : cases) {
+        const ToolResult result = RunTool(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "marrowvale-sounds: " + err + "\n");
+    }
 }
 
 TEST(ToolStartupTest, RuntimeLibrariesStartAndEndInTheRuntimeOrder) {
