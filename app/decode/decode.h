@@ -115,7 +115,9 @@ enum RecordProblem : uint32_t {
     RecordNegativeSize = 2,
     // A block ran past the record's compressed data: it was cut at the record's end.
     RecordBlockCut = 4,
-    // The blocks declared more bytes than the image can hold: DataSize cut to the limit.
+    // The blocks declared more bytes than the image can hold: DataSize cut to the limit,
+    // 4 x PackedSize; for a record that the file cuts short, the larger of 4 x the
+    // compressed bytes present and DecodedBytes.
     RecordDataSizeCut = 8,
     // The blocks declared a negative total: DataSize set to 0.
     RecordDataSizeNegative = 16,

@@ -4,8 +4,9 @@
 // Damaged packages: bytes of a record that the file does not hold read as zeros (a block
 // cut short by the end of the file decodes its missing codes as code 0), but only the
 // bytes that exist are stored, and each image is sized from the bytes its blocks declare,
-// never from the claimed PackedSize alone. Records outside the format's limits are cut
-// or end the package as the RecordProblem flags say; no read or write leaves a buffer.
+// never from the claimed PackedSize alone nor beyond what the bytes present can make.
+// Records outside the format's limits are cut or end the package as the RecordProblem
+// flags say; no read or write leaves a buffer.
 //
 // The records are read, checked and sized one after the other, in file order, so that
 // Samples and every finding come out as from a reader that decodes as it goes; their
@@ -27,6 +28,20 @@ namespace {
 // Name is the only dynamic field: removing an element frees it.
 const int64_t SampleEntryMap[] = {0, MapEnd};
 
+// The most bytes of samples a record's image may hold. A complete record: 4 x PackedSize
+// (every code byte gives two 2-byte samples). A record that the file cuts short claims a
+// PackedSize it does not have, up to 2 GiB, and blocks without codes declare up to 32767
+// output bytes per 8 bytes of file: its image is sized from the bytes present, 4 x the
+// compressed bytes held or the bytes its blocks decode (which counts the missing codes
+// of its last block), whichever is larger, so that a small file never makes a large
+// image.
+int64_t DataSizeLimit(const RecordData& d, int64_t decodedBytes) {
+    int64_t limit = std::min<int64_t>(4 * d.packedSize, INT32_MAX - WavHeaderSize);
+    if (d.available < d.packedSize)
+        limit = std::min(limit, std::max(4 * d.available, decodedBytes));
+    return limit;
+}
+
 // First pass over the block headers: DataSize as declared, kept inside the limits.
 int32_t DeclaredDataSize(const RecordData& d, SampleEntry* entry) {
     int64_t declared = 0;
@@ -36,7 +51,7 @@ int32_t DeclaredDataSize(const RecordData& d, SampleEntry* entry) {
         declared += block.outputBytes;
         entry->DecodedBytes += 4 * block.codeBytes;
     }
-    const int64_t limit = std::min<int64_t>(4 * d.packedSize, INT32_MAX - WavHeaderSize);
+    const int64_t limit = DataSizeLimit(d, entry->DecodedBytes);
     if (declared < 0) {
         entry->Problems |= RecordDataSizeNegative;
         return 0;

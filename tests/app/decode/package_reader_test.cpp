@@ -155,16 +155,37 @@ TEST_F(PackageTest, DataSizeIsTheSumOfOutputBytesNotOfDecodedBytes) {
     EXPECT_EQ(MemorySize(entries[0]->WavImage), 44 + 155);
 }
 
-TEST_F(PackageTest, RecordCutByTheEndOfTheFileDecodesMissingCodesAsZero) {
+TEST_F(PackageTest, RecordCutByTheEndOfTheFileIsSizedFromTheBytesPresent) {
+    // Each record claims 2 GiB; missing codes decode as code 0.
     const Bytes present = Codes(10, 0x77);
-    Decode(Record(22050, 0x7FFFFFFF, {Block(100, 400, present)})); // claims 2 GiB
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0]->Problems, static_cast<uint32_t>(RecordTruncated));
-    EXPECT_EQ(entries[0]->MissingBytes, 0x7FFFFFFF - 18);
-    EXPECT_EQ(MemorySize(entries[0]->WavImage), 444); // from the blocks, not from PackedSize
-    Bytes codes = present;
-    codes.resize(100, 0);
-    EXPECT_EQ(SamplesOf(entries[0]), Reference(codes));
+    Bytes padded = present;
+    padded.resize(100, 0);
+    const std::vector<Bytes> empty(1024, Block(0, 32767, {})); // 8 KiB declaring 32 MiB
+    const uint32_t cut = RecordTruncated | RecordDataSizeCut;
+    const struct {
+        const char* what;
+        Bytes record;
+        uint32_t problems;
+        int32_t dataSize;
+        Samples16 samples;
+    } cases[] = {
+        {"as declared", Record(22050, 0x7FFFFFFF, {Block(100, 400, present)}), RecordTruncated, 400,
+         Reference(padded)},
+        {"to the codes of the blocks", Record(22050, 0x7FFFFFFF, {Block(100, 32767, present)}), cut,
+         400, Reference(padded)},
+        {"to 4 x the bytes present", Record(22050, 0x7FFFFFFF, empty), cut, 4 * 8192,
+         Samples16(2 * 8192, 0)},
+    };
+    for (const auto& c : cases) {
+        Decode(c.record);
+        ASSERT_EQ(entries.size(), 1u) << c.what;
+        EXPECT_EQ(entries[0]->Problems, c.problems) << c.what;
+        EXPECT_EQ(entries[0]->MissingBytes, 0x7FFFFFFFLL + 8 - std::ssize(c.record)) << c.what;
+        EXPECT_EQ(entries[0]->DataSize, c.dataSize) << c.what;
+        EXPECT_EQ(MemorySize(entries[0]->WavImage), 44 + c.dataSize) << c.what;
+        EXPECT_EQ(Header(entries[0], 40), c.dataSize) << c.what;
+        EXPECT_EQ(SamplesOf(entries[0]), c.samples) << c.what;
+    }
 }
 
 TEST_F(PackageTest, RecordHeaderCutByTheEndOfTheFileKeepsItsLowBytes) {
