@@ -126,10 +126,12 @@ void SaveSample() {
         TempExpression e;
         StringAssign(&SaveDir, GetPathPart(path.get(), e.Start()));
     }
-    const std::string reason = SaveSampleSafely(*entry, Utf8(path.get()));
-    if (!reason.empty()) {
+    const SaveResult saved = SaveSampleSafely(*entry, Utf8(path.get()));
+    if (!saved.error.empty() || !saved.notice.empty()) {
         const std::string message =
-            "The sample could not be saved to " + Utf8(path.get()) + ": " + reason + ".";
+            saved.error.empty()
+                ? "The sample was saved to " + Utf8(path.get()) + ", but " + saved.notice + "."
+                : "The sample could not be saved to " + Utf8(path.get()) + ": " + saved.error + ".";
         char16_t* text = Utf8ToNew(message.c_str());
         MessageRequester(u"Save sample as WAV", text);
         MemFree(text);

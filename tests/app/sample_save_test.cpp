@@ -4,6 +4,7 @@
 #include "runtime/core/files/files.h"
 #include "runtime/core/strings/strings.h"
 #include "tests/file_size_limit.h"
+#include "tests/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST_F(SampleSaveTest, ReplacesAFileWholeAndKeepsItsMode) {
     const fs::path target = dir / "a.WAV";
     std::ofstream(target) << "old contents";
     chmod(target.c_str(), 0640);
-    EXPECT_EQ(SaveSampleSafely(entry, target), "");
+    EXPECT_EQ(SaveSampleSafely(entry, target).error, "");
     EXPECT_EQ(Contents(target), Image());
     struct stat st {};
     stat(target.c_str(), &st);
@@ -68,26 +69,33 @@ TEST_F(SampleSaveTest, FollowsLinksToTheFileTheyName) {
     const fs::path link = dir / "link.WAV", dangling = dir / "new.WAV";
     fs::create_symlink(dir / "real" / "b.WAV", link);
     fs::create_symlink("real/c.WAV", dangling); // relative, to a file not there yet
-    EXPECT_EQ(SaveSampleSafely(entry, link), "");
-    EXPECT_EQ(SaveSampleSafely(entry, dangling), "");
+    EXPECT_EQ(SaveSampleSafely(entry, link).error, "");
+    EXPECT_EQ(SaveSampleSafely(entry, dangling).error, "");
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(Contents(dir / "real" / "b.WAV"), Image());
     EXPECT_EQ(Contents(dir / "real" / "c.WAV"), Image());
 }
 
 TEST_F(SampleSaveTest, AFailedSaveTellsWhyAndLeavesTheOldFile) {
-    EXPECT_EQ(SaveSampleSafely(entry, dir / "missing" / "a.WAV"), "No such file or directory");
-    EXPECT_EQ(SaveSampleSafely(entry, dir), "Is a directory");
-    const fs::path target = dir / "kept.WAV";
+    EXPECT_EQ(SaveSampleSafely(entry, dir / "missing" / "a.WAV").error,
+              "No such file or directory");
+    EXPECT_EQ(SaveSampleSafely(entry, dir).error, "Is a directory");
+    const fs::path target = dir / "kept.WAV", readOnly = dir / "ro.WAV";
     std::ofstream(target) << "old contents";
+    std::ofstream(readOnly) << "protected";
+    chmod(readOnly.c_str(), 0444);
+    chmod(dir.c_str(), 0777);
     std::string reason;
     {
         const FileSizeLimit full(1000); // below the image
-        reason = SaveSampleSafely(entry, target);
+        reason = SaveSampleSafely(entry, target).error;
     }
     EXPECT_EQ(reason, "File too large");
+    EXPECT_EQ(AsUnprivilegedUser([&] { return SaveSampleSafely(entry, readOnly).error; }),
+              "Permission denied");
     EXPECT_EQ(Contents(target), "old contents");
-    EXPECT_EQ(FilesIn(dir), 1u);
+    EXPECT_EQ(Contents(readOnly), "protected");
+    EXPECT_EQ(FilesIn(dir), 2u);
 }
 
 } // namespace
