@@ -1,5 +1,5 @@
 // The two commands that ask for a file: decoding a package and saving a sample.
-#include "app/decode/decode.h"
+#include "app/decode/package_reader.h"
 #include "app/file_types.h"
 #include "app/main_window.h"
 #include "app/package_report.h"

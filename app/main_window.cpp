@@ -1,7 +1,7 @@
 // Window 0, its gadgets and status bar, and the event loop.
 #include "app/main_window.h"
 
-#include "app/decode/decode.h"
+#include "app/decode/package_reader.h"
 #include "runtime/core/strings/strings.h"
 #include "runtime/gui/events/events.h"
 #include "runtime/gui/gadgets/gadgets.h"

@@ -3,7 +3,7 @@
 // reason.
 #pragma once
 
-#include "app/decode/decode.h"
+#include "app/decode/package_reader.h"
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/package_reader.h"
 #include "app/file_types.h"
 #include "app/main_window.h"
 #include "runtime/core/files/files.h"

@@ -1,7 +1,8 @@
 // Builds the example package that comes with the program: a few short sounds synthesised
 // here and encoded with the program's own encoder, so that a new user has a package to
 // open at once. Usage: make_examples OUTPUT.sel
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/adpcm_encode.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,8 @@
 // marrowvale-sounds pack: the reverse direction, for modders. Encodes mono 16-bit PCM WAV
 // files into a sample package, one record per file in command-line order.
-#include "app/decode/decode.h"
+#include "app/decode/adpcm_encode.h"
+#include "app/decode/package_reader.h"
+#include "app/decode/wav_image.h"
 #include "tools/interruption.h"
 #include "tools/tool_command.h"
 #include "tools/tool_files.h"

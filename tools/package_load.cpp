@@ -6,21 +6,8 @@
 
 namespace {
 
-struct ProblemText {
-    RecordProblem flag;
-    const char* code;
-    const char* text; // what was wrong and what the reader did
-};
-
-const ProblemText ProblemTexts[] = {
-    {RecordTruncated, "truncated", "truncated: %m missing bytes read as zeros"},
-    {RecordNegativeSize, "negative-size", "negative packed size: the package ends here"},
-    {RecordBlockCut, "block-cut", "a block runs past the record: cut at the record's end"},
-    {RecordDataSizeCut, "data-size-cut", "declared data size too large: cut to %d bytes"},
-    {RecordDataSizeNegative, "data-size-negative", "declared data size negative: set to 0"},
-    {RecordNoMemory, "no-memory", "out of memory: the sample is left empty"},
-    {RecordReadError, "read-error", "read error: %m bytes not read, the package ends here"},
-};
+// The companion's own list of decoded samples, made on first use.
+KS_List* Loaded = nullptr;
 
 // text with %m replaced by the missing bytes and %d by the data size.
 std::string Fill(std::string text, const SampleEntry& entry) {
@@ -37,50 +24,53 @@ std::string Fill(std::string text, const SampleEntry& entry) {
 } // namespace
 
 std::string LoadPackage(const std::string& path, const DecodedSamples& decoded) {
+    if (!Loaded && !(Loaded = NewSampleList()))
+        return "out of memory";
     // A FIFO without a writer would block the open, a device might never end.
-    const std::string special = NotRegularProblem(path);
-    if (!special.empty()) {
-        StringAssign(&PackageFile, u""); // no file: the reader only empties Samples
-        DecodePackage();
-        return special;
+    std::string problem = NotRegularProblem(path);
+    if (!problem.empty()) {
+        ClearSamples(Loaded);
+        return problem;
     }
     RuntimeText text(path);
-    StringAssign(&PackageFile, text.get());
-    DecodePackage(decoded);
-    const std::vector<SampleEntry*> samples = LoadedSamples();
+    ReadPackage(text.get(), Loaded, decoded);
     // Any file with at least one byte gives at least one entry: none means that the file
     // could not be opened, or is empty, which is not a package either.
-    if (samples.empty())
+    if (ListSize(Loaded) == 0)
         return DescribeReadFailure(path);
-    const SampleEntry* last = samples.back();
+    const auto* last = static_cast<const SampleEntry*>(ListElementData(Loaded->last));
     if (last->Problems & RecordReadError)
-        return "read error after " + std::to_string(samples.size()) + " records";
+        return "read error after " + std::to_string(ListSize(Loaded)) + " records";
     return {};
 }
 
 std::vector<SampleEntry*> LoadedSamples() {
     std::vector<SampleEntry*> samples;
-    ResetList(Samples.list);
-    while (NextElement(Samples.list))
-        samples.push_back(CurrentSample());
+    for (KS_ListHeader* e = Loaded ? Loaded->first : nullptr; e; e = e->next)
+        samples.push_back(static_cast<SampleEntry*>(ListElementData(e)));
     return samples;
+}
+
+void FreeLoadedSamples() {
+    FreeSampleList(Loaded);
+    Loaded = nullptr;
 }
 
 std::string RecordState(const SampleEntry& entry) {
     std::string state;
-    for (const ProblemText& problem : ProblemTexts) {
+    for (const RecordProblemText& problem : RecordProblemTexts) {
         if ((entry.Problems & problem.flag) == 0)
             continue;
         if (!state.empty())
             state += "; ";
-        state += Fill(problem.text, entry);
+        state += Fill(problem.detail, entry);
     }
     return state.empty() ? "ok" : state;
 }
 
 std::vector<std::string> ProblemCodes(uint32_t problems) {
     std::vector<std::string> codes;
-    for (const ProblemText& problem : ProblemTexts) {
+    for (const RecordProblemText& problem : RecordProblemTexts) {
         if (problems & problem.flag)
             codes.push_back(problem.code);
     }

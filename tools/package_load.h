@@ -3,20 +3,22 @@
 // with a record.
 #pragma once
 
-#include "app/decode/decode.h"
+#include "app/decode/package_reader.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Decodes the package at path (a path PathProblem accepted) into Samples. Returns empty
-// when the whole file was read, else the reason it was not: then Samples holds what
-// could be read, possibly nothing. decoded, when given, receives the entries as their
-// images are filled (see DecodePackage).
+// Decodes the package at path (a path PathProblem accepted) into the companion's list of
+// samples. Returns empty when the whole file was read, else the reason it was not: then
+// the list holds what could be read, possibly nothing. decoded, when given, receives the
+// entries as their images are filled (see ReadPackage).
 std::string LoadPackage(const std::string& path, const DecodedSamples& decoded = nullptr);
 
-// The entries of Samples in file order (valid until the next LoadPackage).
+// The entries of the last LoadPackage in file order (valid until the next one).
 std::vector<SampleEntry*> LoadedSamples();
+// Frees them, images and list (the tool's shutdown).
+void FreeLoadedSamples();
 
 // "ok", or what was wrong with the record and what the reader did about it, e.g.
 // "truncated: 120 missing bytes read as zeros"; several findings joined by "; ".

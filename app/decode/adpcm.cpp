@@ -1,5 +1,5 @@
 // IMA ADPCM decoding: the constant tables and the fused table derived from them.
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
 
 #include "runtime/core/memory/memory.h"
 

@@ -1,6 +1,6 @@
 // IMA ADPCM encoding into the package layout: the mirror of the reader, used by the
 // command-line companion's pack command, by tests and by benchmarks.
-#include "app/decode/decode.h"
+#include "app/decode/adpcm_encode.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // 4 cycles), and keep everything else off it: the predictor's clamp costs two 1-cycle
 // saturating adds per code, and the code nibbles and table bases come from the code
 // bytes alone.
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
 
 #include <bit>
 #include <cstddef>

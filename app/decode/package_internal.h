@@ -3,7 +3,8 @@
 // all cores when there is enough to decode.
 #pragma once
 
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/package_reader.h"
 
 #include <cstdint>
 #include <vector>

@@ -11,6 +11,8 @@
 // The records are read, checked and sized one after the other, in file order, so that
 // Samples and every finding come out as from a reader that decodes as it goes; their
 // images are filled a window's worth at a time, on all cores (DecodeImages).
+#include "app/decode/package_reader.h"
+
 #include "app/decode/package_internal.h"
 
 #include "runtime/core/files/files.h"
@@ -113,23 +115,13 @@ bool ReadRecord(PackageSource& source, SampleEntry* entry) {
 
 // Name := file name of the package + "." + the position as three digits (cut to the
 // first three from position 1000 on).
-void NameSample(SampleEntry* entry) {
+void NameSample(SampleEntry* entry, const char16_t* path, int64_t position) {
     TempExpression expression;
-    GetFilePart(PackageFile, 0, TempOffset);
+    GetFilePart(path, 0, TempOffset);
     TempAppend(u".");
     const int64_t at = TempOffset;
-    RSet(Str(ListIndex(Samples.list), at), 3, u"0", at);
+    RSet(Str(position, at), 3, u"0", at);
     expression.StoreInto(&entry->Name);
-}
-
-void FreeSamples() {
-    ResetList(Samples.list);
-    while (NextElement(Samples.list)) {
-        SampleEntry* entry = CurrentSample();
-        FreeMemory(entry->WavImage);
-        entry->WavImage = nullptr;
-    }
-    ClearList(Samples.list);
 }
 
 // Passes the entries to the hook in file order as soon as their images are filled.
@@ -172,30 +164,60 @@ private:
 
 } // namespace
 
-void InitSamples() {
-    // A list left from an earlier start goes first, with its images.
-    if (Samples.list) {
-        FreeSamples();
-        FreeList(Samples.list);
-    }
-    NewList(sizeof(SampleEntry), &Samples, SampleEntryMap, 0);
+const RecordProblemText RecordProblemTexts[RecordProblemKinds] = {
+    {RecordTruncated, "truncated", "ended early: the missing bytes were read as zeros",
+     "truncated: %m missing bytes read as zeros"},
+    {RecordNegativeSize, "negative-size",
+     "had a negative size: the package could not be read past it",
+     "negative packed size: the package ends here"},
+    {RecordBlockCut, "block-cut",
+     "had a block running past the record: it was cut at the record's end",
+     "a block runs past the record: cut at the record's end"},
+    {RecordDataSizeCut, "data-size-cut",
+     "declared more sound than the data holds: the sample was cut",
+     "declared data size too large: cut to %d bytes"},
+    {RecordDataSizeNegative, "data-size-negative",
+     "declared a negative length: the sample was left empty",
+     "declared data size negative: set to 0"},
+    {RecordNoMemory, "no-memory", "did not fit in memory: the sample was left empty",
+     "out of memory: the sample is left empty"},
+    {RecordReadError, "read-error", "could not be read: the package ends there",
+     "read error: %m bytes not read, the package ends here"},
+};
+
+KS_List* NewSampleList() {
+    return NewList(sizeof(SampleEntry), nullptr, SampleEntryMap, 0);
 }
 
-void DecodePackage(const DecodedSamples& decoded) {
-    FreeSamples();
-    // A package that cannot be opened leaves Samples empty: Eof would report 0 for a file
+void ClearSamples(KS_List* samples) {
+    for (KS_ListHeader* e = samples ? samples->first : nullptr; e; e = e->next) {
+        auto* entry = static_cast<SampleEntry*>(ListElementData(e));
+        FreeMemory(entry->WavImage);
+        entry->WavImage = nullptr;
+    }
+    ClearList(samples);
+}
+
+void FreeSampleList(KS_List* samples) {
+    ClearSamples(samples);
+    FreeList(samples);
+}
+
+void ReadPackage(const char16_t* path, KS_List* samples, const DecodedSamples& decoded) {
+    ClearSamples(samples);
+    // A package that cannot be opened leaves the list empty: Eof would report 0 for a file
     // that is not open, so the loop must not start.
-    if (!ReadFile(PackageFileNumber, PackageFile))
+    if (!samples || !ReadFile(PackageFileNumber, path))
         return;
     {
-        PackageSource source(FileSize(PackageFile));
+        PackageSource source(FileSize(path));
         Handout handout(decoded);
-        while (source.More()) {
-            auto* entry = static_cast<SampleEntry*>(AddElement(Samples.list));
+        for (int64_t position = 0; source.More(); position++) {
+            auto* entry = static_cast<SampleEntry*>(AddElement(samples));
             if (!entry)
                 break;
             const bool more = ReadRecord(source, entry);
-            NameSample(entry);
+            NameSample(entry, path, position);
             handout.Add(source, entry);
             if (!more)
                 break;
@@ -204,4 +226,17 @@ void DecodePackage(const DecodedSamples& decoded) {
         handout.Pass(source.Ready());
     }
     CloseFile(PackageFileNumber);
+}
+
+void InitSamples() {
+    // A list left from an earlier start goes first, with its images.
+    if (Samples.list) {
+        ClearSamples(Samples.list);
+        FreeList(Samples.list);
+    }
+    NewList(sizeof(SampleEntry), &Samples, SampleEntryMap, 0);
+}
+
+void DecodePackage(const DecodedSamples& decoded) {
+    ReadPackage(PackageFile, Samples.list, decoded);
 }

@@ -1,5 +1,5 @@
 // The canonical 44-byte header of a mono 16-bit PCM WAV image.
-#include "app/decode/decode.h"
+#include "app/decode/wav_image.h"
 
 #include "runtime/core/memory/memory.h"
 

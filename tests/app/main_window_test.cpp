@@ -1,7 +1,8 @@
 // The tool as a user works it, in-process on the headless platform with the real runtime:
 // clicks and key presses on window 0, the dialogs answered by typing, sound through SDL's
 // disk driver in real time. HOME and XDG_CONFIG_HOME are temporary folders.
-#include "app/decode/decode.h"
+#include "app/decode/adpcm_encode.h"
+#include "app/decode/package_reader.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "runtime/core/strings/strings.h"

@@ -1,7 +1,7 @@
 // The message the window shows after decoding a damaged package.
 #include "app/package_report.h"
 
-#include "app/decode/decode.h"
+#include "app/decode/package_reader.h"
 
 #include <gtest/gtest.h>
 

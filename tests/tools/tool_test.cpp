@@ -68,8 +68,8 @@ TEST(ToolStartupTest, RuntimeLibrariesStartAndEndInTheRuntimeOrder) {
     for (const LifecycleStep& step : ToolShutdownSteps())
         end += std::string(step.name) + "; ";
     EXPECT_EQ(start, "strings: locale; strings: temporary buffer; arrays; lists; memory; files; "
-                     "decoder tables; samples list; ");
-    EXPECT_EQ(end, "files; memory; strings; ");
+                     "decoder tables; ");
+    EXPECT_EQ(end, "samples; files; memory; strings; ");
 }
 
 TEST(ProgressBarTest, AppearsOnlyAfterAMomentAndOnlyOnATerminal) {

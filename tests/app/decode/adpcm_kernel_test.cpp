@@ -1,7 +1,8 @@
 // The fast decoder kernels against the reference step AdpcmDecodeStep: random code
 // streams from the start state, and every code from every step index at the predictors
 // where the clamps act.
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/package_reader.h"
 
 #include "runtime/core/memory/memory.h"
 

@@ -1,4 +1,4 @@
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
 
 #include "runtime/core/memory/memory.h"
 

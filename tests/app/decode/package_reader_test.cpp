@@ -1,4 +1,6 @@
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/package_reader.h"
+#include "app/decode/wav_image.h"
 #include "decode_fixture.h"
 
 #include "runtime/core/files/files.h"

@@ -1,4 +1,4 @@
-#include "app/decode/decode.h"
+#include "app/decode/wav_image.h"
 
 #include <gtest/gtest.h>
 
