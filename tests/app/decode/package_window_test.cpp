@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -146,16 +147,26 @@ TEST_F(PackageWindowTest, EveryWindowAndThreadCountGivesTheSameSamples) {
     cut[8] = 64;
     cut.insert(cut.end(), many.begin(), many.end());
     cut.insert(cut.end(), {0x44, 0xAC, 0x05});
+    // Eight empty blocks declaring 32 bytes each before 100 code bytes: the last 256 bytes
+    // of the image are silence, written by whichever thread fills it.
+    Bytes silent = Record(random, {0, 0, 0, 0, 0, 0, 0, 0, 100});
+    for (size_t at = 10; at < 8 + 8 * 8; at += 8)
+        silent[at] = 32;
+    silent.insert(silent.end(), many.begin(), many.end());
 
     const struct {
         const char* what;
         const Bytes& package;
         size_t entries;
     } cases[] = {
-        {"many small records", many, 150},           {"records larger than the window", mixed, 5},
-        {"a large record cut short", cutLarge, 151}, {"a small record cut short", cutSmall, 6},
-        {"a record claiming 2 GiB", claims, 151},    {"negative PackedSize", negative, 6},
+        {"many small records", many, 150},
+        {"records larger than the window", mixed, 5},
+        {"a large record cut short", cutLarge, 151},
+        {"a small record cut short", cutSmall, 6},
+        {"a record claiming 2 GiB", claims, 151},
+        {"negative PackedSize", negative, 6},
         {"a block cut and a cut header", cut, 152},
+        {"blocks declaring a silent tail", silent, 151},
     };
     const std::pair<int64_t, int64_t> settings[] = {
         {4096, 1}, {5000, 1}, {65536, 1}, {4096, 1 << 30}};
@@ -170,6 +181,10 @@ TEST_F(PackageWindowTest, EveryWindowAndThreadCountGivesTheSameSamples) {
                 << c.what << " handed out, window " << window;
         }
     }
+    const Entry tail = Decode(silent, 4096, 1)[0];
+    ASSERT_EQ(tail.dataSize, 656);
+    EXPECT_TRUE(
+        std::all_of(tail.image.end() - 256, tail.image.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(PackageWindowTest, ThreadsKeepTheImagesOfAWholePackage) {
