@@ -1,6 +1,7 @@
 #include "tools/file_writes.h"
 
 #include "runtime/core/files/file_replace.h"
+#include "runtime/core/threads/parallel_for.h"
 #include "tools/interruption.h"
 
 #include <algorithm>
@@ -8,8 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 
 int64_t ParallelWriteBytes = int64_t{2} << 20;
@@ -93,8 +92,7 @@ bool TargetsShareAFile(const std::vector<FileWrite>& writes) {
 } // namespace
 
 int WriteThreadCount(int64_t bytes, size_t files) {
-    const int64_t cores =
-        WriteThreadLimit > 0 ? WriteThreadLimit : std::max(1u, std::thread::hardware_concurrency());
+    const int64_t cores = WriteThreadLimit > 0 ? WriteThreadLimit : CoreCount();
     const int64_t byBytes = bytes / std::max<int64_t>(ParallelWriteBytes, 1);
     return static_cast<int>(
         std::max<int64_t>(1, std::min({cores, byBytes, static_cast<int64_t>(files)})));
@@ -105,27 +103,14 @@ void WriteFiles(std::vector<FileWrite>& writes, const FileIdentities& keep,
     int64_t bytes = 0;
     for (const FileWrite& file : writes)
         bytes += file.size;
-    std::atomic<size_t> next{0}, done{0};
-    const auto work = [&](bool caller) {
-        for (size_t k; (k = next.fetch_add(1)) < writes.size();) {
-            WriteOne(writes[k], keep);
-            const size_t finished = done.fetch_add(1) + 1;
-            if (caller && progress)
-                progress(finished);
-        }
-    };
     int threads = WriteThreadCount(bytes, writes.size());
     if (threads > 1 && TargetsShareAFile(writes))
         threads = 1;
-    std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; t++) {
-        try {
-            helpers.emplace_back(work, false);
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: those started write the rest
-        }
-    }
-    work(true);
-    for (std::thread& helper : helpers)
-        helper.join();
+    std::atomic<size_t> done{0};
+    ParallelFor(writes.size(), static_cast<unsigned>(threads), [&](size_t k, bool onCaller) {
+        WriteOne(writes[k], keep);
+        const size_t finished = done.fetch_add(1) + 1;
+        if (onCaller && progress)
+            progress(finished);
+    });
 }

@@ -4,21 +4,18 @@
 // largest first.
 #include "app/decode/package_internal.h"
 
+#include "runtime/core/threads/parallel_for.h"
+
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <new>
 #include <numeric>
-#include <system_error>
-#include <thread>
 
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
 
 namespace {
-
-constexpr unsigned MaxThreads = 64;
 
 uint32_t ByteAt(const RecordData& d, int64_t at) {
     return at < d.available ? d.bytes[at] : 0;
@@ -91,26 +88,13 @@ void Prefault(uint8_t* image, int64_t bytes) {
 #endif
 }
 
-// Takes jobs in the given order until none is left.
-void FillImages(const std::vector<ImageJob>& jobs, const std::vector<size_t>& order,
-                std::atomic<size_t>& next) {
-    for (size_t k = next.fetch_add(1); k < order.size(); k = next.fetch_add(1))
-        FillImage(jobs[order[k]]);
-}
-
-unsigned Cores() {
-    static const unsigned cores =
-        std::min(MaxThreads, std::max(1u, std::thread::hardware_concurrency()));
-    return cores;
-}
-
 unsigned ThreadCount(const std::vector<ImageJob>& jobs) {
     int64_t codeBytes = 0;
     for (const ImageJob& job : jobs)
         codeBytes += job.data.available;
     const int64_t wanted = 1 + codeBytes / std::max<int64_t>(DecodeThreadCodeBytes, 1);
     return static_cast<unsigned>(
-        std::min<int64_t>({wanted, Cores(), static_cast<int64_t>(jobs.size())}));
+        std::min<int64_t>({wanted, CoreCount(), static_cast<int64_t>(jobs.size())}));
 }
 
 } // namespace
@@ -139,7 +123,7 @@ bool NextBlock(const RecordData& d, int64_t& p, Block& block, uint32_t& problems
 }
 
 size_t DecodeBatchJobs() {
-    return 2 * size_t{Cores()};
+    return 2 * size_t{CoreCount()};
 }
 
 void FillImage(const ImageJob& job) {
@@ -155,10 +139,8 @@ void FillImage(const ImageJob& job) {
 
 void DecodeImages(const std::vector<ImageJob>& jobs) {
     std::vector<size_t> order;
-    std::vector<std::thread> helpers;
     try {
         order.resize(jobs.size());
-        helpers.reserve(MaxThreads);
     } catch (const std::bad_alloc&) {
         for (const ImageJob& job : jobs)
             FillImage(job);
@@ -168,18 +150,6 @@ void DecodeImages(const std::vector<ImageJob>& jobs) {
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return jobs[a].dataSize > jobs[b].dataSize; });
-    std::atomic<size_t> next{0};
-    const unsigned threads = ThreadCount(jobs);
-    for (unsigned t = 1; t < threads; t++) {
-        // A thread that cannot be started leaves its share to the others; the caller
-        // always takes part, so every job is done.
-        try {
-            helpers.emplace_back(FillImages, std::cref(jobs), std::cref(order), std::ref(next));
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    FillImages(jobs, order, next);
-    for (std::thread& helper : helpers)
-        helper.join();
+    ParallelFor(order.size(), ThreadCount(jobs),
+                [&](size_t k, bool) { FillImage(jobs[order[k]]); });
 }
