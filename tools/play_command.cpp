@@ -68,6 +68,15 @@ private:
     bool open_ = false;
 };
 
+// Why the sound library refused a sample. It refuses any sound longer than an hour, which
+// a damaged rate word makes of a short record (12 KB at 1 Hz lasts 100 minutes).
+std::string WhyNotPlayed(const SampleEntry& entry) {
+    const int64_t bytes = ConvertedSize(entry.DataSize, 1, 16, entry.SampleRate);
+    if (bytes > SoundMaxConvertedBytes)
+        return "is too long to play (more than one hour at 44100 Hz)";
+    return "could not be played";
+}
+
 class PlayCommand : public ToolCommand {
 public:
     CLI::App* Configure(CLI::App& tool) override {
@@ -143,12 +152,12 @@ private:
 
     void PlaySample(ToolIo& io, const SampleEntry& entry) {
         const std::string name = FromRuntime(entry.Name);
-        io.out << "Playing " << name << '\n' << std::flush;
+        io.out << "Playing " << Printable(name) << '\n' << std::flush;
         if (entry.DataSize == 0)
             return; // a header-only image: nothing to hear
         if (!CatchSound(SoundNumber, entry.WavImage, entry.DataSize + 44LL) ||
             !PlaySound(SoundNumber)) {
-            ReportError(io.err, name, "could not be played");
+            ReportError(io.err, name, WhyNotPlayed(entry));
             status_ = ExitFailure;
             FreeSound(SoundNumber);
             return;

@@ -81,34 +81,34 @@ void ConvertRate(const Conversion& c, double ratio) {
     }
 }
 
-// Output byte size, or -1 when it would exceed SoundMaxBufferBytes.
+// Fills the sizes of c for byteCount bytes at rate; returns the output byte size. With
+// byteCount at most SoundMaxBufferBytes and rate at least 1 every size stays below 2^50.
 int64_t PlanSizes(Conversion* c, int64_t byteCount, int64_t rate, double* ratio) {
     c->widenedBytes = c->eightBit ? byteCount * 2 : byteCount;
     c->resampledBytes = c->widenedBytes;
     if (rate != SoundOutputRate) {
         *ratio = static_cast<double>(SoundOutputRate) / static_cast<double>(rate);
-        const double resampled = static_cast<double>(c->widenedBytes) * *ratio;
-        if (resampled > static_cast<double>(SoundMaxBufferBytes)) {
-            return -1;
-        }
-        c->resampledBytes = static_cast<int64_t>(resampled);
+        c->resampledBytes = static_cast<int64_t>(static_cast<double>(c->widenedBytes) * *ratio);
     }
-    const int64_t size = c->channels == 1 ? c->resampledBytes * 2 : c->resampledBytes;
-    return size <= SoundMaxBufferBytes ? size : -1;
+    return c->channels == 1 ? c->resampledBytes * 2 : c->resampledBytes;
+}
+
+bool InRange(int64_t byteCount, int64_t channels, int64_t rate) {
+    return byteCount >= 0 && byteCount <= SoundMaxBufferBytes && rate > 0 &&
+           (channels == 1 || channels == 2);
 }
 
 } // namespace
 
 uint8_t* ConvertToOutputFormat(const uint8_t* samples, int64_t byteCount, int64_t channels,
                                int64_t bits, int64_t rate, int64_t* outSize) {
-    if (byteCount < 0 || (samples == nullptr && byteCount > 0) || rate <= 0 ||
-        (channels != 1 && channels != 2) || byteCount > SoundMaxBufferBytes) {
+    if (!InRange(byteCount, channels, rate) || (samples == nullptr && byteCount > 0)) {
         return nullptr;
     }
     Conversion c{samples, channels, bits == 8, 0, 0, nullptr};
     double ratio = 1.0;
     const int64_t size = PlanSizes(&c, byteCount, rate, &ratio);
-    if (size < 0) {
+    if (size > SoundMaxConvertedBytes) {
         return nullptr;
     }
     c.output = NewSampleBuffer(size);
@@ -122,4 +122,13 @@ uint8_t* ConvertToOutputFormat(const uint8_t* samples, int64_t byteCount, int64_
     }
     *outSize = size;
     return c.output;
+}
+
+int64_t ConvertedSize(int64_t byteCount, int64_t channels, int64_t bits, int64_t rate) {
+    if (!InRange(byteCount, channels, rate)) {
+        return -1;
+    }
+    Conversion c{nullptr, channels, bits == 8, 0, 0, nullptr};
+    double ratio = 1.0;
+    return PlanSizes(&c, byteCount, rate, &ratio);
 }

@@ -26,6 +26,14 @@ constexpr int64_t SoundFrameBytes = 4;              // one left-right pair
 constexpr int64_t SoundChannelCount = 32;           // playback channels of the mixer
 constexpr int64_t SoundMaxBufferBytes = 0xFFFFFFFF; // SoundRecord.Size is 32 bits
 
+// The longest sound converted, in bytes of the output format: one hour (3600 s x 44100
+// frames x 4 bytes = 635,040,000 bytes). It is the longest sound a user could want to play
+// from a package, where game music tracks and ambiences last minutes; a damaged rate word
+// asks for far more (a 12 KB record at 1 Hz would fill 4 GiB, for tens of seconds).
+constexpr int64_t SoundMaxSeconds = 3600;
+constexpr int64_t SoundMaxConvertedBytes = SoundMaxSeconds * SoundOutputRate * SoundFrameBytes;
+static_assert(SoundMaxConvertedBytes <= SoundMaxBufferBytes);
+
 // Record of the sound registry. Data is the primary handle: non-null while the sound
 // exists. The buffer never changes while the sound exists.
 struct SoundRecord {
@@ -80,7 +88,9 @@ int64_t IsSound(int64_t number);
 // converted to the output format. imageSize is the image's length in bytes; -1 trusts the
 // RIFF chunk size instead. The image may be released as soon as the call returns.
 // Returns the record address (the id for AnyNumber), or 0 with any sound of that number
-// untouched when the image is not acceptable or memory is short.
+// untouched when the image is not acceptable, its sound would last longer than
+// SoundMaxSeconds at the output rate (decided before anything is allocated) or memory
+// is short.
 int64_t CatchSound(int64_t number, const void* image, int64_t imageSize = -1);
 // Stops and frees a sound, or every sound for AllObjects.
 void FreeSound(int64_t number);
@@ -114,9 +124,13 @@ void MixSamples(uint8_t* out, const uint8_t* src, int64_t byteCount, int32_t sca
 // Converts byteCount bytes of PCM (channels 1 or 2; bits 8 unsigned, any other value
 // signed 16-bit; rate in frames per second, above 0) to the output format. Returns a new
 // buffer (release with FreeSampleBuffer) and its size in *outSize, or null when the input
-// is outside that range, the result would exceed SoundMaxBufferBytes or memory is short.
+// is outside that range, the result would exceed SoundMaxConvertedBytes or memory is
+// short.
 uint8_t* ConvertToOutputFormat(const uint8_t* samples, int64_t byteCount, int64_t channels,
                                int64_t bits, int64_t rate, int64_t* outSize);
+// The bytes ConvertToOutputFormat would make of such an input, from the sizes alone and
+// without the SoundMaxConvertedBytes bound; -1 when the input is outside the range.
+int64_t ConvertedSize(int64_t byteCount, int64_t channels, int64_t bits, int64_t rate);
 // A zero-filled sample buffer of size bytes, or null.
 uint8_t* NewSampleBuffer(int64_t size);
 void FreeSampleBuffer(uint8_t* buffer);

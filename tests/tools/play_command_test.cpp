@@ -16,6 +16,12 @@ TEST_F(ToolTest, PlayPlaysTheChosenRecordsInOrderAndRefusesWhatItCannot) {
                           "marrowvale-sounds: " + Path("two.sel") +
                               ": no record at position 5-6 (the package has 2 records)\n"}));
     EXPECT_EQ(RunTool({"play", Path("two.sel"), "x"}).status, 2);
+    // 8000 bytes at 1 Hz last 4000 s: refused at once.
+    WriteBytes(Path("slow.sel"), Record(1, 2000, 8000, Bytes(2000, 0x17)));
+    EXPECT_EQ(RunTool({"play", Path("slow.sel")}),
+              (ToolResult{1, "Playing slow.sel.000\n",
+                          "marrowvale-sounds: slow.sel.000: is too long to play (more than one "
+                          "hour at 44100 Hz)\n"}));
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_EQ(RunTool({"play", Path("two.sel")}),
               (ToolResult{1, "",

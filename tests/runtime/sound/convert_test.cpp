@@ -43,7 +43,7 @@ TEST_F(ConvertTest, ProducesExactSamples) {
     }
 }
 
-TEST_F(ConvertTest, RejectsBadInputAndResultsAboveFourGibibytes) {
+TEST_F(ConvertTest, RejectsBadInputAndSoundsLongerThanAnHour) {
     const Bytes in = S16({1, 2, 3, 4});
     EXPECT_EQ(Convert(in, 0, 16, 44100), std::nullopt);
     EXPECT_EQ(Convert(in, 3, 16, 44100), std::nullopt);
@@ -51,11 +51,22 @@ TEST_F(ConvertTest, RejectsBadInputAndResultsAboveFourGibibytes) {
     int64_t size = 0;
     EXPECT_EQ(ConvertToOutputFormat(nullptr, 4, 1, 16, 44100, &size), nullptr);
     EXPECT_EQ(ConvertToOutputFormat(in.data(), -1, 1, 16, 44100, &size), nullptr);
-    // Sizes above 0xFFFFFFFF are refused before the input (8 bytes here) is read.
+    // Results above one hour are refused before the input (8 bytes here) is read.
     EXPECT_EQ(ConvertToOutputFormat(in.data(), 100000, 1, 16, 1, &size), nullptr); // 8.8 GB
     EXPECT_EQ(ConvertToOutputFormat(in.data(), int64_t{1} << 31, 1, 16, 44100, &size), nullptr);
     EXPECT_EQ(ConvertToOutputFormat(in.data(), int64_t{1} << 32, 2, 16, 44100, &size), nullptr);
     EXPECT_EQ(ConvertToOutputFormat(in.data(), int64_t{1} << 31, 2, 8, 44100, &size), nullptr);
+    const int64_t hour = SoundMaxConvertedBytes;
+    EXPECT_EQ(ConvertToOutputFormat(in.data(), hour + 4, 2, 16, 44100, &size), nullptr);
+    // At 1 Hz, 3600 mono 16-bit samples last exactly one hour; one more is refused.
+    EXPECT_EQ(std::vector<int64_t>({ConvertedSize(7200, 1, 16, 1), ConvertedSize(7202, 1, 16, 1),
+                                    ConvertedSize(hour, 2, 16, 44100), ConvertedSize(3600, 1, 8, 1),
+                                    ConvertedSize(4, 3, 16, 44100), ConvertedSize(4, 1, 16, 0)}),
+              std::vector<int64_t>({hour, hour + 176400, hour, hour, -1, -1}));
+    const Bytes overAnHour = MakeWav(1, 1, 16, S16(Samples(3601, 5)));
+    EXPECT_EQ(CatchSound(0, overAnHour.data(), Size(overAnHour)), 0);
+    EXPECT_EQ(CatchSound(0, MakeWav(1, 1, 16, Bytes(12000, 5)).data()), 0); // 1.06 GB
+    EXPECT_EQ(IsSound(0), 0);
 }
 
 TEST_F(ConvertTest, CatchSoundLoadsImagesThatMayThenBeReleased) {
