@@ -27,9 +27,11 @@ std::string SecondsText(int64_t milliseconds) {
     return std::to_string(milliseconds / 1000) + "." + fraction;
 }
 
+// The name's control characters are escaped as in messages: a package named with an
+// escape sequence must not recolour the terminal.
 Row TextRow(int64_t position, const SampleEntry& entry) {
     return {std::to_string(position),
-            FromRuntime(entry.Name),
+            Printable(FromRuntime(entry.Name)),
             std::to_string(entry.SampleRate),
             SecondsText(DurationMilliseconds(entry)),
             std::to_string(entry.PackedSize),
@@ -37,6 +39,7 @@ Row TextRow(int64_t position, const SampleEntry& entry) {
             RecordState(entry)};
 }
 
+// JSON escapes control characters in strings itself (\u001b).
 nlohmann::ordered_json JsonRecord(int64_t position, const SampleEntry& entry) {
     nlohmann::ordered_json record = {
         {"position", position},

@@ -23,6 +23,15 @@ TEST_F(ToolTest, ListShowsEveryRecordAndWhatTheReaderDid) {
                               "       5  faults.sel.005   8000    0.000      -1     0  negative "
                               "packed size: the package ends here\n";
     EXPECT_EQ(RunTool({"list", Path("faults.sel")}), (ToolResult{0, table, ""}));
+
+    // Control characters of a name are escaped as in messages, in JSON as JSON does.
+    const std::string red = Path("\x1B[31mred.sel");
+    WriteBytes(red, Record(8000, 2, 8, {0x77, 0x08}));
+    EXPECT_EQ(RunTool({"list", red}).out,
+              "POSITION  NAME                 RATE  SECONDS  PACKED  DATA  STATE\n"
+              "       0  \\x1B[31mred.sel.000  8000    0.001      10     8  ok\n");
+    const std::string json = RunTool({"list", "--json", red}).out;
+    EXPECT_THAT(json, HasSubstr("\"name\": \"\\u001b[31mred.sel.000\""));
 }
 
 TEST_F(ToolTest, ListJsonDescribesATruncatedRecordAndEachUnreadablePackage) {
