@@ -1,6 +1,9 @@
-// Writes the seed corpus of the package reader's fuzz target: packages made by the encoder
-// and hand-damaged variants of them, each a few KiB at most, into the directory given as
-// the only argument. The output is the same on every run.
+// Writes the seed corpora of the fuzz targets, one folder per target under the directory
+// given as the only argument: for the package reader, packages made by the encoder and
+// hand-damaged variants of them, each a few KiB at most; for the others, the hand-built
+// files of corpus_media.cpp. The output is the same on every run.
+#include "corpus_seeds.h"
+
 #include "app/decode/decode.h"
 #include "runtime/core/memory/memory.h"
 #include "runtime/core/strings/strings.h"
@@ -8,13 +11,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 // Offsets inside a record made by the encoder.
 constexpr size_t PackedSizeAt = 2;
@@ -68,11 +70,6 @@ Bytes RawRecord(uint16_t rate, int32_t packedSize, const Bytes& data) {
     Append(record, data);
     return record;
 }
-
-struct Seed {
-    const char* name;
-    Bytes bytes;
-};
 
 std::vector<Seed> WellFormed() {
     std::vector<Seed> seeds;
@@ -137,31 +134,50 @@ std::vector<Seed> Damaged() {
     return seeds;
 }
 
-bool Write(const std::string& path, const Bytes& bytes) {
+bool Write(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
+std::vector<Seed> PackageReaderSeeds() {
+    std::vector<Seed> seeds = WellFormed();
+    for (Seed& seed : Damaged())
+        seeds.push_back(std::move(seed));
+    return seeds;
+}
+
 } // namespace
+
+void AppendLe(Bytes& to, uint64_t value, int count) {
+    for (int i = 0; i < count; i++)
+        to.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <corpus directory>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <corpus root directory>\n", argv[0]);
         return 2;
     }
     InitStringBuffer();
     InitArrays();
     InitMemory();
     InitDecoderTables();
-    std::vector<Seed> seeds = WellFormed();
-    for (Seed& seed : Damaged())
-        seeds.push_back(std::move(seed));
-    for (const Seed& seed : seeds) {
-        if (!Write(std::string(argv[1]) + "/" + seed.name, seed.bytes)) {
-            std::fprintf(stderr, "cannot write %s\n", seed.name);
-            return 1;
+    const std::pair<const char*, std::vector<Seed>> targets[] = {
+        {"package_reader", PackageReaderSeeds()}, {"wav_reader", WavReaderSeeds()},
+        {"catch_sound", CatchSoundSeeds()},       {"string_convert", StringConvertSeeds()},
+        {"bmp_decoder", BmpDecoderSeeds()},
+    };
+    for (const auto& [target, seeds] : targets) {
+        const std::filesystem::path dir = std::filesystem::path(argv[1]) / target;
+        std::error_code error;
+        std::filesystem::create_directories(dir, error);
+        for (const Seed& seed : seeds) {
+            if (!Write(dir / seed.name, seed.bytes)) {
+                std::fprintf(stderr, "cannot write %s/%s\n", target, seed.name);
+                return 1;
+            }
         }
     }
     return 0;
