@@ -200,9 +200,10 @@ BENCHMARK(BM_DecodePackage)
 } // namespace
 
 int main(int argc, char** argv) {
-    // The runtime the companion runs on: strings, arrays, lists, memory, files, the
-    // decoder tables and the empty sample list.
+    // The runtime the companion runs on (strings, arrays, lists, memory, files, the
+    // decoder tables), and the window's sample list that DecodePackage fills.
     RunToolStartup();
+    InitSamples();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
