@@ -17,6 +17,9 @@ libgmock-dev
 libbenchmark-dev
 libcli11-dev
 nlohmann-json3-dev
+libsndfile1-dev
+libsoxr-dev
+libebur128-dev
 clang
 libclang-rt-14-dev
 clang-format

@@ -66,12 +66,6 @@ void KeepImagesOnTheHeap() {
 #endif
 }
 
-// Bytes of the package that the entry's record took: its 8-byte header and the
-// compressed bytes the file held.
-int64_t RecordBytes(const SampleEntry& entry) {
-    return 8 + std::max<int64_t>(entry.PackedSize, 0) - entry.MissingBytes;
-}
-
 class ExtractCommand : public ToolCommand {
 public:
     CLI::App* Configure(CLI::App& tool) override {

@@ -1,12 +1,11 @@
-// marrowvale-sounds pack: the reverse direction, for modders. Encodes mono 16-bit PCM WAV
-// files into a sample package, one record per file in command-line order.
-#include "app/decode/adpcm_encode.h"
-#include "app/decode/package_reader.h"
-#include "app/decode/wav_image.h"
+// marrowvale-sounds pack: the reverse direction, for modders. Encodes sound files of any
+// format the sound file library reads into a sample package, one record per file in
+// command-line order, and tells what each record will sound like.
 #include "tools/interruption.h"
+#include "tools/sound_records.h"
+#include "tools/standard_streams.h"
 #include "tools/tool_command.h"
 #include "tools/tool_files.h"
-#include "tools/wav_reader.h"
 
 #include <CLI/CLI.hpp>
 
@@ -14,55 +13,53 @@
 
 namespace {
 
-// Most samples one record can give back whole: its WAV image (4 bytes per code byte, two
-// samples per code byte, plus the header) must stay within the 32-bit data size.
-constexpr int64_t MaxRecordSamples = 2 * ((INT32_MAX - WavHeaderSize) / 4);
-// Bytes read first to find the data chunk's size: the header chunks of a WAV file
-// (format, lists of tags, cue points) fit in far less.
-constexpr int64_t WavHeaderProbe = 64 << 10;
-
-std::string TooLong() {
-    return "cannot be packed: more than " + std::to_string(MaxRecordSamples) +
-           " samples, too many for one record";
-}
-
 const char* const PackFooter =
-    "Each WAV file must be mono, 16-bit integer PCM, at 1 to 65535 Hz; anything else is "
-    "refused rather than converted (convert it first, e.g. with sox). The samples are "
-    "encoded as 4-bit IMA ADPCM: extracting the package gives each file back within the "
-    "codec's error, with one silent sample added to an odd number of samples.\n"
-    "OUT is replaced when it exists, and is written only when every WAV file could be read "
-    "and encoded: under a temporary name beside it, renamed over OUT when complete, so that a "
+    "FILE may be any sound file the system's sound file library reads (WAV of any sample "
+    "type, AIFF, FLAC, Ogg Vorbis or Opus, MP3), or - for standard input (once). Several "
+    "channels are mixed down to mono. Each record keeps the file's rate when it is 1 to 65535 "
+    "Hz, else the sound is converted to 44100 Hz; --rate sets the rate of every record. The "
+    "samples are rounded to 16 bits (samples beyond full scale are clipped, and counted) and "
+    "encoded as 4-bit IMA ADPCM; for each record the rate, length, clipped samples and the "
+    "round-trip signal-to-noise ratio are shown (--json: as JSON).\n"
+    "OUT is replaced when it exists, and is written only when every file could be read and "
+    "encoded: under a temporary name beside it, renamed over OUT when complete, so that a "
     "failed or interrupted run leaves OUT as it was. OUT is not replaced when it is not a "
-    "regular file or you may not write it.\n"
-    "Exit status: 0 when OUT was written, 1 when a WAV file was refused or could not be read "
-    "or OUT could not be written, 2 for a wrong command line, 130 when interrupted with "
-    "Ctrl+C (143 for SIGTERM).";
+    "regular file or you may not write it. OUT - writes the package to standard output, and "
+    "the messages go to standard error.\n"
+    "Exit status: 0 when OUT was written, 1 when a file was refused or could not be read or "
+    "OUT could not be written, 2 for a wrong command line, 130 when interrupted with Ctrl+C "
+    "(143 for SIGTERM).";
 
 class PackCommand : public ToolCommand {
 public:
     CLI::App* Configure(CLI::App& tool) override {
-        CLI::App* command = tool.add_subcommand("pack", "Build a sample package from WAV files.");
-        command->add_option("OUT", out_, "Sample package to write")->type_name("")->required();
-        command->add_option("WAV", wavs_, "Mono 16-bit PCM WAV file, one record each")
+        CLI::App* command = tool.add_subcommand("pack", "Build a sample package from sound files.");
+        command->add_option("OUT", out_, "Sample package to write (-: standard output)")
             ->type_name("")
             ->required();
+        command->add_option("FILE", files_, "Sound file, one record each (-: standard input)")
+            ->type_name("")
+            ->required();
+        command->add_option("--rate", rate_, "Rate of every record, in Hz")
+            ->type_name("HZ")
+            ->check(CLI::Range(1, 65535));
+        command->add_flag("--json", json_, "Show the records encoded as JSON");
         command->footer(PackFooter);
         return command;
     }
 
     int Run(ToolIo& io) override {
-        bool ok = CheckPath(io, out_);
-        for (const std::string& wav : wavs_)
-            ok = CheckPath(io, wav) && ok;
-        if (!ok)
+        std::ostream& report = out_ == "-" ? io.err : io.out;
+        if (!CheckArguments(io))
             return ExitFailure;
         const InterruptionGuard guard;
         std::vector<uint8_t> package;
-        for (size_t k = 0; k < wavs_.size() && !Interrupted(); k++)
-            ok = AppendWav(io, wavs_[k], package) && ok;
+        std::vector<PreviewLine> lines;
+        bool ok = true;
+        for (size_t k = 0; k < files_.size() && !Interrupted(); k++)
+            ok = AppendFile(io, files_[k], package, lines) && ok;
         const std::string problem =
-            !ok || Interrupted() ? std::string() : WriteWholeFile(out_, package);
+            !ok || Interrupted() ? std::string() : WriteOutput(out_, package, io.out);
         if (!ok || Interrupted() || !problem.empty()) {
             if (!problem.empty() && problem != InterruptedWrite)
                 ReportError(io.err, out_, problem);
@@ -70,46 +67,39 @@ public:
                    << (Interrupted() ? ": interrupted" : "") << ".\n";
             return Interrupted() ? InterruptedStatus() : ExitFailure;
         }
-        io.out << "Packed " << wavs_.size() << (wavs_.size() == 1 ? " record" : " records")
-               << " into " << Printable(out_) << " (" << package.size() << " bytes).\n";
+        if (!json_)
+            report << "Packed " << files_.size() << (files_.size() == 1 ? " record" : " records")
+                   << " into " << (out_ == "-" ? "standard output" : Printable(out_)) << " ("
+                   << package.size() << " bytes):\n";
+        PrintPreview(report, lines, json_);
         return ExitSuccess;
     }
 
 private:
-    static bool CheckPath(ToolIo& io, const std::string& path) {
-        const std::string problem = PathProblem(path);
-        if (!problem.empty())
-            ReportError(io.err, path, problem);
-        return problem.empty();
+    bool CheckArguments(ToolIo& io) const {
+        bool ok = CheckOutputPath(io.err, out_);
+        for (const std::string& file : files_)
+            ok = CheckInputPath(io.err, file) && ok;
+        return CheckOneStandardInput(io.err, files_) && ok;
     }
 
-    // Reads, checks and encodes one WAV file as the package's next record.
-    static bool AppendWav(ToolIo& io, const std::string& path, std::vector<uint8_t>& package) {
-        std::vector<uint8_t> bytes;
-        std::string problem = ReadFileBytes(path, bytes, WavHeaderProbe);
-        // An input too long for a record is refused from its header, before it is read.
-        if (problem.empty() && DeclaredSampleCount(bytes.data(), bytes.size()) > MaxRecordSamples)
-            problem = TooLong();
-        if (problem.empty() && static_cast<int64_t>(bytes.size()) == WavHeaderProbe)
-            problem = ReadWholeFile(path, bytes);
-        PcmWav wav;
-        if (problem.empty()) {
-            problem = ParsePcmWav(bytes.data(), bytes.size(), wav);
-            if (!problem.empty())
-                problem = "cannot be packed: " + problem;
+    bool AppendFile(ToolIo& io, const std::string& path, std::vector<uint8_t>& package,
+                    std::vector<PreviewLine>& lines) const {
+        PreviewLine line{
+            static_cast<int64_t>(lines.size()), path == "-" ? "standard input" : path, {}};
+        const std::string problem = AppendSound({path, rate_, NAN}, package, line.preview);
+        if (!problem.empty()) {
+            ReportError(io.err, path == "-" ? "standard input" : path, problem);
+            return false;
         }
-        const auto count = static_cast<int64_t>(wav.samples.size());
-        if (problem.empty() &&
-            (count > MaxRecordSamples ||
-             !AppendPackageRecord(package, wav.sampleRate, wav.samples.data(), count)))
-            problem = TooLong();
-        if (!problem.empty())
-            ReportError(io.err, path, problem);
-        return problem.empty();
+        lines.push_back(line);
+        return true;
     }
 
     std::string out_;
-    std::vector<std::string> wavs_;
+    std::vector<std::string> files_;
+    int64_t rate_ = 0;
+    bool json_ = false;
 };
 
 } // namespace

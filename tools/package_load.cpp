@@ -4,6 +4,8 @@
 #include "runtime/core/strings/strings.h"
 #include "tools/tool_files.h"
 
+#include <algorithm>
+
 namespace {
 
 // The companion's own list of decoded samples, made on first use.
@@ -75,6 +77,10 @@ std::vector<std::string> ProblemCodes(uint32_t problems) {
             codes.push_back(problem.code);
     }
     return codes;
+}
+
+int64_t RecordBytes(const SampleEntry& entry) {
+    return 8 + std::max<int64_t>(entry.PackedSize, 0) - entry.MissingBytes;
 }
 
 int64_t DurationMilliseconds(const SampleEntry& entry) {

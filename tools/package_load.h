@@ -28,6 +28,10 @@ std::string RecordState(const SampleEntry& entry);
 // flag order; empty for a sound record.
 std::vector<std::string> ProblemCodes(uint32_t problems);
 
+// Bytes of the package that the entry's record took: its 8-byte header and the
+// compressed bytes the file held.
+int64_t RecordBytes(const SampleEntry& entry);
+
 // Milliseconds of sound in the entry's WAV image (16-bit mono samples at SampleRate),
 // rounded to nearest; -1 when the rate is 0.
 int64_t DurationMilliseconds(const SampleEntry& entry);

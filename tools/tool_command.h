@@ -41,6 +41,7 @@ public:
     COMMAND(List)                                                                                  \
     COMMAND(Extract)                                                                               \
     COMMAND(Pack)                                                                                  \
+    COMMAND(Replace)                                                                               \
     COMMAND(Play)
 
 #define MV_DECLARE_TOOL_COMMAND(NAME) std::unique_ptr<ToolCommand> Make##NAME##Command();

@@ -1,0 +1,120 @@
+#include "tests/file_size_limit.h"
+#include "tests/tools/sound_files.h"
+#include "tests/tools/tool_test_support.h"
+#include "tools/package_load.h"
+#include "tools/record_encode.h"
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// The records of a package, byte for byte, as the reader finds them.
+std::vector<Bytes> RecordsOf(const std::string& path) {
+    const Bytes bytes = ReadBytes(path);
+    EXPECT_EQ(LoadPackage(path), "");
+    std::vector<Bytes> records;
+    size_t at = 0;
+    for (const SampleEntry* entry : LoadedSamples()) {
+        const auto size = static_cast<size_t>(RecordBytes(*entry));
+        records.emplace_back(bytes.begin() + at, bytes.begin() + at + size);
+        at += size;
+    }
+    return records;
+}
+
+class ReplaceTest : public ToolTest {
+protected:
+    void SetUp() override {
+        ToolTest::SetUp();
+        // Three records at three rates; the middle one a loud sine, the others quiet.
+        for (const auto& [name, rate, amplitude] :
+             {std::tuple{"a.wav", 8000, 0.1}, {"b.wav", 22050, 0.5}, {"c.wav", 11025, 0.1}})
+            ASSERT_TRUE(WriteSine(Path(name), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, rate, rate, 440,
+                                  amplitude));
+        ASSERT_EQ(
+            RunTool({"pack", Path("p.sel"), Path("a.wav"), Path("b.wav"), Path("c.wav")}).status,
+            0);
+        ASSERT_TRUE(WriteSine(Path("new.flac"), SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 2, 48000, 24000,
+                              700, 0.9));
+    }
+};
+
+} // namespace
+
+// Only the named record is encoded, at the rate of the record it replaces; the others are
+// the original's bytes.
+TEST_F(ReplaceTest, ReplacesOneRecordAndCopiesTheOthers) {
+    const std::vector<Bytes> before = RecordsOf(Path("p.sel"));
+    const ToolResult result =
+        RunTool({"replace", Path("p.sel"), "1=" + Path("new.flac"), "-o", Path("q.sel")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_THAT(result.out, HasSubstr("1: " + Path("new.flac") + ", 22050 Hz, 0.500 s"));
+    const std::vector<Bytes> after = RecordsOf(Path("q.sel"));
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_NE(after[1], before[1]);
+    EXPECT_EQ(after[2], before[2]);
+    EXPECT_EQ(LoadedSamples()[1]->SampleRate, 22050);
+    EXPECT_EQ(LoadedSamples()[1]->DataSize, 2 * 11026); // 0.5 s at 22050 Hz, padded to even
+
+    // Brought to the median loudness of the others (the two quiet sines).
+    ASSERT_EQ(RunTool({"replace", Path("p.sel"), "1=" + Path("new.flac"), "--match-loudness", "-o",
+                       Path("m.sel")})
+                  .status,
+              0);
+    ASSERT_EQ(LoadPackage(Path("m.sel")), "");
+    const auto loudness = [](const SampleEntry* e) {
+        return IntegratedLoudness(reinterpret_cast<const int16_t*>(e->WavImage + 44),
+                                  e->DataSize / 2, e->SampleRate);
+    };
+    const std::vector<SampleEntry*> entries = LoadedSamples();
+    EXPECT_NEAR(loudness(entries[1]), (loudness(entries[0]) + loudness(entries[2])) / 2, 0.5);
+
+    const std::string prefix = "marrowvale-sounds: ";
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"replace", Path("p.sel"), "7=" + Path("a.wav"), "-o", Path("r.sel")},
+         prefix + Path("p.sel") + ": no record at position 7 (the package has 3 records)\n"},
+        {{"replace", Path("p.sel"), "x", "-o", Path("r.sel")},
+         prefix + "x: not POSITION=FILE (e.g. 12=line.wav)\n"},
+        {{"replace", Path("p.sel"), "0=" + Path("p.sel"), "-o", Path("r.sel")},
+         prefix + Path("p.sel") + ": cannot be read as sound: Format not recognised\n"}};
+    for (const auto& [args, err] : refused) {
+        const ToolResult r = RunTool(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_THAT(r.err, HasSubstr(err));
+        EXPECT_FALSE(std::filesystem::exists(Path("r.sel")));
+    }
+}
+
+// --in-place replaces the package only when the new one is complete: a full disk or a
+// kill in the middle leaves it byte for byte as it was.
+TEST_F(ReplaceTest, InPlaceLeavesTheOriginalWhenItCannotFinish) {
+    const Bytes original = ReadBytes(Path("p.sel"));
+    std::string err;
+    {
+        const FileSizeLimit full(1000);
+        err = RunTool({"replace", Path("p.sel"), "0=" + Path("new.flac"), "--in-place"}).err;
+    }
+    EXPECT_THAT(err, HasSubstr(Path("p.sel") + ": File too large\n"));
+    EXPECT_EQ(ReadBytes(Path("p.sel")), original);
+    // A long sound, so that the kill comes while the tool is at work.
+    ASSERT_TRUE(
+        WriteSine(Path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 22050, 22050 * 600, 300));
+    const pid_t child = fork();
+    if (child == 0) {
+        execl(MV_SOUNDS_TOOL, MV_SOUNDS_TOOL, "replace", Path("p.sel").c_str(),
+              ("2=" + Path("long.wav")).c_str(), "--in-place", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    usleep(300000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(ReadBytes(Path("p.sel")), original);
+    // Finished, it is the new package.
+    ASSERT_EQ(RunTool({"replace", Path("p.sel"), "0=" + Path("new.flac"), "--in-place"}).status, 0);
+    EXPECT_NE(ReadBytes(Path("p.sel")), original);
+}

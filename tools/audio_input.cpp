@@ -1,0 +1,164 @@
+#include "tools/audio_input.h"
+
+#include "tools/tool_files.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Frames read at a time: 64 Ki frames of up to 8 channels of float, 2 MiB.
+constexpr sf_count_t ReadFrames = 64 << 10;
+
+// The bytes of a stream held in memory, as the library's virtual file.
+struct MemoryFile {
+    const uint8_t* data = nullptr;
+    sf_count_t size = 0;
+    sf_count_t at = 0;
+};
+
+sf_count_t Length(void* file) {
+    return static_cast<MemoryFile*>(file)->size;
+}
+
+sf_count_t Seek(sf_count_t offset, int whence, void* file) {
+    auto* m = static_cast<MemoryFile*>(file);
+    const sf_count_t base = whence == SEEK_CUR ? m->at : whence == SEEK_END ? m->size : 0;
+    const sf_count_t to = base + offset;
+    if (to < 0 || to > m->size)
+        return -1;
+    return m->at = to;
+}
+
+sf_count_t Read(void* out, sf_count_t count, void* file) {
+    auto* m = static_cast<MemoryFile*>(file);
+    const sf_count_t n = std::clamp<sf_count_t>(m->size - m->at, 0, count);
+    std::memcpy(out, m->data + m->at, static_cast<size_t>(n));
+    m->at += n;
+    return n;
+}
+
+sf_count_t Write(const void*, sf_count_t, void*) {
+    return 0;
+}
+
+sf_count_t Tell(void* file) {
+    return static_cast<MemoryFile*>(file)->at;
+}
+
+SF_VIRTUAL_IO MemoryIo = {Length, Seek, Read, Write, Tell};
+
+// Reads standard input into bytes, at most StandardInputLimit. Empty, or the reason.
+std::string ReadStandardInput(std::vector<uint8_t>& bytes) {
+    for (;;) {
+        const size_t at = bytes.size();
+        if (static_cast<int64_t>(at) > StandardInputLimit)
+            return "standard input holds more than 1 GiB; give a file instead";
+        bytes.resize(at + (1 << 20));
+        const ssize_t got = read(STDIN_FILENO, bytes.data() + at, 1 << 20);
+        if (got < 0 && errno == EINTR) {
+            bytes.resize(at);
+            continue;
+        }
+        bytes.resize(at + static_cast<size_t>(std::max<ssize_t>(got, 0)));
+        if (got < 0)
+            return std::strerror(errno);
+        if (got == 0)
+            return {};
+    }
+}
+
+// The library's message without its full stop, for a message that goes on.
+std::string LibraryMessage(SNDFILE* file) {
+    std::string text = sf_strerror(file);
+    while (!text.empty() && (text.back() == '.' || text.back() == '\n'))
+        text.pop_back();
+    return text;
+}
+
+std::string OpenFailure(SNDFILE* file) {
+    return "cannot be read as sound: " + LibraryMessage(file);
+}
+
+} // namespace
+
+struct AudioFile::State {
+    SNDFILE* file = nullptr;
+    SF_INFO info{};
+    MemoryFile memory;
+    std::vector<uint8_t> held; // standard input's bytes
+};
+
+AudioFile::AudioFile() : state_(std::make_unique<State>()) {}
+
+AudioFile::~AudioFile() {
+    if (state_->file)
+        sf_close(state_->file);
+}
+
+std::string AudioFile::Open(const std::string& path) {
+    if (path == "-") {
+        const std::string problem = ReadStandardInput(state_->held);
+        return problem.empty() ? OpenMemory(state_->held.data(), state_->held.size()) : problem;
+    }
+    // A FIFO without a writer would block the open, a device might never end.
+    const std::string problem = NotRegularProblem(path);
+    if (!problem.empty())
+        return problem;
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return "is a folder, not a file";
+    state_->file = sf_open(path.c_str(), SFM_READ, &state_->info);
+    if (state_->file)
+        return {};
+    return access(path.c_str(), R_OK) == 0 ? OpenFailure(nullptr) : std::strerror(errno);
+}
+
+std::string AudioFile::OpenMemory(const uint8_t* data, size_t size) {
+    state_->memory = MemoryFile{data, static_cast<sf_count_t>(size), 0};
+    state_->file = sf_open_virtual(&MemoryIo, SFM_READ, &state_->info, &state_->memory);
+    return state_->file ? std::string() : OpenFailure(nullptr);
+}
+
+int64_t AudioFile::Rate() const {
+    return state_->info.samplerate;
+}
+
+int AudioFile::Channels() const {
+    return state_->info.channels;
+}
+
+int64_t AudioFile::Frames() const {
+    // A stream written with its sizes unknown reports the largest count there is.
+    const sf_count_t frames = state_->info.frames;
+    return frames < 0 || frames >= SF_COUNT_MAX / 2 ? -1 : frames;
+}
+
+std::string AudioFile::Read(std::vector<float>& mono) {
+    mono.clear();
+    const int channels = state_->info.channels;
+    if (!state_->file || channels < 1 || state_->info.samplerate < 1)
+        return "holds no sound";
+    std::vector<float> chunk(static_cast<size_t>(ReadFrames * channels));
+    if (Frames() > 0)
+        mono.reserve(static_cast<size_t>(Frames()));
+    for (;;) {
+        const sf_count_t got = sf_readf_float(state_->file, chunk.data(), ReadFrames);
+        for (sf_count_t f = 0; f < got; f++) {
+            float sum = 0;
+            for (int c = 0; c < channels; c++)
+                sum += chunk[static_cast<size_t>(f * channels + c)];
+            mono.push_back(sum / static_cast<float>(channels));
+        }
+        if (got < ReadFrames)
+            break;
+    }
+    if (sf_error(state_->file) != SF_ERR_NO_ERROR)
+        return "cannot be read completely: " + LibraryMessage(state_->file);
+    return {};
+}
