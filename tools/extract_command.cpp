@@ -5,6 +5,7 @@
 #include "runtime/core/memory/memory.h"
 #include "tools/file_writes.h"
 #include "tools/interruption.h"
+#include "tools/manifest.h"
 #include "tools/output_names.h"
 #include "tools/package_load.h"
 #include "tools/position_list.h"
@@ -30,12 +31,16 @@ const char* const ExtractFooter =
     "Each sample is saved as <name>.WAV, where <name> is the name the window shows "
     "(music.mus.000, music.mus.001, ...); the file is byte for byte what \"Save sample as "
     "WAV...\" writes.\n"
-    "Files that already exist in DIR are replaced. A file written earlier in the same run is "
+    "DIR is made, with its parents, when it does not exist; -o - writes the one record chosen "
+    "with --only to standard output. Files that already exist in DIR are replaced. A file written "
+    "earlier in the same run is "
     "never overwritten: when a name comes up again (names repeat from position 1000 on, and "
     "two packages with the same file name give the same names), the later file gets the full "
     "position (music.mus.1000.WAV) or the package's number on the command line "
     "(music.mus.000-2.WAV). A package given on the command line is never replaced, nor is "
     "anything in DIR that is not a regular file, nor a file you may not write.\n"
+    "--manifest also writes manifest.json into DIR: for each file written, the record's "
+    "position, name, file, rate, samples, problems and the file's SHA-256.\n"
     "Each file is written under a temporary name in DIR and renamed when complete: a failed or "
     "interrupted run leaves no partial file, and a file it was to replace as it was.\n"
     "Exit status: 0 when every file was written, 1 when a package could not be read, a chosen "
@@ -82,15 +87,20 @@ public:
                          "Positions to save, counted from 0, e.g. 0,3,10-12 (default: all)")
             ->type_name("LIST")
             ->check(PositionListValidator());
+        command->add_flag("--manifest", manifest_,
+                          "Also write manifest.json, from which pack --manifest rebuilds the "
+                          "package");
         command->footer(ExtractFooter);
         return command;
     }
 
     int Run(ToolIo& io) override {
-        if (!CheckPaths(io))
-            return ExitFailure;
         if (!only_.empty())
             positions_ = PositionList::Parse(only_);
+        if (dir_ == "-")
+            return ExtractToStandardOutput(io);
+        if (!CheckPaths(io))
+            return ExitFailure;
         KeepImagesOnTheHeap();
         for (const std::string& path : packages_) {
             if (const auto identity = FileIdentity(path))
@@ -106,12 +116,15 @@ public:
             done += size;
         }
         bar.Clear();
+        if (manifest_ && !Interrupted())
+            WriteManifest(io);
         PrintSummary(io.out);
         return Interrupted() ? InterruptedStatus() : status_;
     }
 
 private:
-    // Every path must reach the runtime unchanged, and DIR must be a folder.
+    // Every path must reach the runtime unchanged, and DIR must be a folder (made, with
+    // its parents, when missing); a manifest names one package.
     bool CheckPaths(ToolIo& io) {
         bool ok = true;
         for (const std::string& path : packages_) {
@@ -121,16 +134,62 @@ private:
                 ok = false;
             }
         }
-        if (output_->count() == 0)
+        if (manifest_ && packages_.size() > 1) {
+            io.err << "marrowvale-sounds: --manifest describes one package; give one\n";
+            ok = false;
+        }
+        if (output_->count() == 0 || !ok)
             return ok;
         std::string problem = PathProblem(dir_);
-        if (problem.empty() && FileSize(RuntimeText(dir_).get()) != -2)
-            problem = "is not a folder (the output folder must exist)";
+        if (problem.empty())
+            problem = MakeFolder(dir_);
         if (!problem.empty()) {
             ReportError(io.err, dir_, problem);
             ok = false;
         }
         return ok;
+    }
+
+    // "-o -": the one chosen record's WAV file to standard output, the messages to
+    // standard error.
+    int ExtractToStandardOutput(ToolIo& io) {
+        if (packages_.size() != 1 || !positions_ || positions_->Ranges().size() != 1 ||
+            positions_->Ranges()[0].first != positions_->Ranges()[0].second || manifest_) {
+            io.err << "marrowvale-sounds: -o - writes one WAV file: choose one package and one "
+                      "record with --only\n";
+            return ExitUsage;
+        }
+        const std::string& path = packages_[0];
+        const int64_t position = positions_->Ranges()[0].first;
+        std::string problem = PathProblem(path);
+        if (problem.empty())
+            problem = LoadPackage(path);
+        const std::vector<SampleEntry*> entries = LoadedSamples();
+        if (problem.empty() && position >= std::ssize(entries))
+            problem = "no record at position " + std::to_string(position) + " (the package has " +
+                      Plural(std::ssize(entries), "record") + ")";
+        if (!problem.empty()) {
+            ReportError(io.err, path, problem);
+            return ExitFailure;
+        }
+        const SampleEntry& entry = *entries[static_cast<size_t>(position)];
+        if (entry.Problems != 0)
+            ReportWarning(io.err, FromRuntime(entry.Name), RecordState(entry));
+        io.out.write(reinterpret_cast<const char*>(entry.WavImage), entry.DataSize + WavHeaderSize);
+        io.out.flush();
+        return io.out ? ExitSuccess : ExitFailure;
+    }
+
+    void WriteManifest(ToolIo& io) {
+        manifestRecords_.package = FileName(packages_[0]);
+        const std::string text = ManifestText(manifestRecords_);
+        const std::string path = JoinPath(dir_, ManifestName);
+        const std::string problem =
+            WriteWholeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+        if (!problem.empty()) {
+            ReportError(io.err, path, problem);
+            status_ = ExitFailure;
+        }
     }
 
     static int64_t PackageBytes(const std::string& path) {
@@ -154,6 +213,7 @@ private:
         renamed_ = 0;
         chosen_.clear();
         writes_.clear();
+        planned_.clear();
         int64_t count = 0;    // records handed out so far
         int64_t consumed = 0; // package bytes of those records
         const std::string error = LoadPackage(path, [&](SampleEntry* const* entries, size_t n) {
@@ -176,8 +236,11 @@ private:
                             " (the package has " + Plural(count, "record") + ")");
             status_ = ExitFailure;
         }
-        for (size_t k = 0; k < writes_.size(); k++)
+        for (size_t k = 0; k < writes_.size(); k++) {
             ReportFile(io, bar, *chosen_[k], writes_[k]);
+            if (manifest_ && writes_[k].result == FileWrite::Result::Written)
+                manifestRecords_.records.push_back(planned_[k]);
+        }
         bar.Update(done + size, total);
         ReportRenames(io, bar, path);
     }
@@ -197,6 +260,8 @@ private:
             chosen_.push_back(entries[k]);
             batch.push_back(PlanFile(*entries[k], count, number));
             reached.push_back(bytes);
+            if (manifest_)
+                planned_.push_back(Describe(*entries[k], count, batch.back()));
         }
         WriteFiles(batch, inputs_, [&](size_t finished) { progress(reached[finished - 1]); });
         for (FileWrite& file : batch) {
@@ -230,6 +295,17 @@ private:
         file.bytes = entry.WavImage;
         file.size = entry.DataSize + WavHeaderSize;
         return file;
+    }
+
+    static ManifestRecord Describe(const SampleEntry& entry, int64_t position,
+                                   const FileWrite& file) {
+        return {position,
+                FromRuntime(entry.Name),
+                FileName(file.path),
+                entry.SampleRate,
+                entry.DataSize / 2,
+                ProblemCodes(entry.Problems),
+                Sha256Hex(file.bytes, static_cast<size_t>(file.size))};
     }
 
     void ReportFile(ToolIo& io, ProgressBar& bar, const SampleEntry& entry, const FileWrite& file) {
@@ -279,6 +355,9 @@ private:
     int64_t renamed_ = 0; // in the current package
     std::string firstRename_;
     int status_ = ExitSuccess;
+    bool manifest_ = false;
+    std::vector<ManifestRecord> planned_; // of writes_, when a manifest is asked for
+    Manifest manifestRecords_;            // of the files written
 };
 
 } // namespace

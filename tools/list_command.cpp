@@ -40,14 +40,16 @@ Row TextRow(int64_t position, const SampleEntry& entry) {
 }
 
 // JSON escapes control characters in strings itself (\u001b).
-nlohmann::ordered_json JsonRecord(int64_t position, const SampleEntry& entry) {
+nlohmann::ordered_json JsonRecord(int64_t position, int64_t offset, const SampleEntry& entry) {
     nlohmann::ordered_json record = {
         {"position", position},
+        {"offset", offset},
         {"name", FromRuntime(entry.Name)},
         {"sampleRate", entry.SampleRate},
         {"durationSeconds", nullptr},
         {"packedBytes", entry.PackedSize},
         {"dataBytes", entry.DataSize},
+        {"samples", entry.DataSize / 2},
         {"decodedBytes", entry.DecodedBytes},
         {"missingBytes", entry.MissingBytes},
         {"state", RecordState(entry)},
@@ -94,7 +96,9 @@ public:
         command->footer(
             "One line per record: its position in the package (from 0), its name, sample rate "
             "(Hz), duration (seconds), packed and data bytes, and a state: ok, or what was "
-            "wrong with the record and what the reader did about it.\n"
+            "wrong with the record and what the reader did about it. --json gives the same, "
+            "with each record's byte offset in the file and its sample count (the README "
+            "describes the document).\n"
             "Exit status: 0 when every package was read, 1 when one could not be read, 2 for "
             "a wrong command line.");
         return command;
@@ -119,7 +123,7 @@ public:
             packages.push_back(std::move(package));
         }
         if (json_)
-            io.out << nlohmann::ordered_json{{"packages", packages}}.dump(
+            io.out << nlohmann::ordered_json{{"format", 1}, {"packages", packages}}.dump(
                           2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
                    << '\n';
         else if (rows.size() > 1)
@@ -131,10 +135,11 @@ private:
     // The loaded records as JSON, and as table rows appended to rows.
     static nlohmann::ordered_json Records(std::vector<Row>& rows) {
         nlohmann::ordered_json records = nlohmann::ordered_json::array();
-        int64_t position = 0;
+        int64_t position = 0, offset = 0;
         for (const SampleEntry* entry : LoadedSamples()) {
             rows.push_back(TextRow(position, *entry));
-            records.push_back(JsonRecord(position, *entry));
+            records.push_back(JsonRecord(position, offset, *entry));
+            offset += RecordBytes(*entry);
             position++;
         }
         return records;

@@ -2,6 +2,8 @@
 // format the sound file library reads into a sample package, one record per file in
 // command-line order, and tells what each record will sound like.
 #include "tools/interruption.h"
+#include "tools/manifest.h"
+#include "tools/package_load.h"
 #include "tools/sound_records.h"
 #include "tools/standard_streams.h"
 #include "tools/tool_command.h"
@@ -9,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <ostream>
 
 namespace {
@@ -26,6 +29,9 @@ const char* const PackFooter =
     "failed or interrupted run leaves OUT as it was. OUT is not replaced when it is not a "
     "regular file or you may not write it. OUT - writes the package to standard output, and "
     "the messages go to standard error.\n"
+    "--manifest FILE builds the package from the files an extract's manifest.json names, in "
+    "its position order; with --from PACKAGE (the package extracted), a record whose file is "
+    "unchanged (same SHA-256) is copied from PACKAGE byte for byte.\n"
     "Exit status: 0 when OUT was written, 1 when a file was refused or could not be read or "
     "OUT could not be written, 2 for a wrong command line, 130 when interrupted with Ctrl+C "
     "(143 for SIGTERM).";
@@ -37,9 +43,16 @@ public:
         command->add_option("OUT", out_, "Sample package to write (-: standard output)")
             ->type_name("")
             ->required();
-        command->add_option("FILE", files_, "Sound file, one record each (-: standard input)")
-            ->type_name("")
-            ->required();
+        CLI::Option* files =
+            command->add_option("FILE", files_, "Sound file, one record each (-: standard input)")
+                ->type_name("");
+        CLI::Option* manifest =
+            command->add_option("--manifest", manifest_, "Records from an extract's manifest.json")
+                ->type_name("FILE");
+        files->excludes(manifest);
+        command->add_option("--from", from_, "With --manifest: the package extracted")
+            ->type_name("PACKAGE")
+            ->needs(manifest);
         command->add_option("--rate", rate_, "Rate of every record, in Hz")
             ->type_name("HZ")
             ->check(CLI::Range(1, 65535));
@@ -50,14 +63,22 @@ public:
 
     int Run(ToolIo& io) override {
         std::ostream& report = out_ == "-" ? io.err : io.out;
-        if (!CheckArguments(io))
+        if (files_.empty() && manifest_.empty()) {
+            io.err << "marrowvale-sounds: pack: give sound files or --manifest\n";
+            return ExitUsage;
+        }
+        if (!CheckArguments(io) || (!manifest_.empty() && !ReadSources(io)))
             return ExitFailure;
         const InterruptionGuard guard;
         std::vector<uint8_t> package;
         std::vector<PreviewLine> lines;
         bool ok = true;
-        for (size_t k = 0; k < files_.size() && !Interrupted(); k++)
-            ok = AppendFile(io, files_[k], package, lines) && ok;
+        for (size_t k = 0; k < files_.size() && !Interrupted(); k++) {
+            if (k < copies_.size() && !copies_[k].empty())
+                package.insert(package.end(), copies_[k].begin(), copies_[k].end());
+            else
+                ok = AppendFile(io, k, package, lines) && ok;
+        }
         const std::string problem =
             !ok || Interrupted() ? std::string() : WriteOutput(out_, package, io.out);
         if (!ok || Interrupted() || !problem.empty()) {
@@ -70,7 +91,7 @@ public:
         if (!json_)
             report << "Packed " << files_.size() << (files_.size() == 1 ? " record" : " records")
                    << " into " << (out_ == "-" ? "standard output" : Printable(out_)) << " ("
-                   << package.size() << " bytes):\n";
+                   << package.size() << " bytes)" << CopiedText() << ":\n";
         PrintPreview(report, lines, json_);
         return ExitSuccess;
     }
@@ -83,10 +104,66 @@ private:
         return CheckOneStandardInput(io.err, files_) && ok;
     }
 
-    bool AppendFile(ToolIo& io, const std::string& path, std::vector<uint8_t>& package,
+    // The files of the manifest, in its position order; with --from, the original records
+    // of those whose files are unchanged (same SHA-256).
+    bool ReadSources(ToolIo& io) {
+        Manifest manifest;
+        std::string problem = ReadManifest(manifest_, manifest);
+        const std::string folder =
+            manifest_.substr(0, manifest_.size() - FileName(manifest_).size());
+        for (size_t k = 1; problem.empty() && k < manifest.records.size(); k++) {
+            if (manifest.records[k].position == manifest.records[k - 1].position)
+                problem =
+                    "lists position " + std::to_string(manifest.records[k].position) + " twice";
+        }
+        if (!problem.empty()) {
+            ReportError(io.err, manifest_, problem);
+            return false;
+        }
+        for (const ManifestRecord& record : manifest.records)
+            files_.push_back(folder + record.file);
+        return from_.empty() || FindUnchanged(io, manifest);
+    }
+
+    bool FindUnchanged(ToolIo& io, const Manifest& manifest) {
+        std::vector<uint8_t> original;
+        std::string problem = LoadPackage(from_);
+        if (problem.empty())
+            problem = ReadWholeFile(from_, original);
+        if (!problem.empty()) {
+            ReportError(io.err, from_, problem);
+            return false;
+        }
+        const std::vector<SampleEntry*> entries = LoadedSamples();
+        std::vector<int64_t> offsets = {0};
+        for (const SampleEntry* entry : entries)
+            offsets.push_back(offsets.back() + RecordBytes(*entry));
+        copies_.resize(files_.size());
+        for (size_t k = 0; k < files_.size(); k++) {
+            const int64_t at = manifest.records[k].position;
+            std::vector<uint8_t> wav;
+            if (at >= std::ssize(entries) || !ReadWholeFile(files_[k], wav).empty() ||
+                Sha256Hex(wav.data(), wav.size()) != manifest.records[k].sha256)
+                continue;
+            copies_[k].assign(original.begin() + offsets[at], original.begin() + offsets[at + 1]);
+        }
+        return true;
+    }
+
+    std::string CopiedText() const {
+        const auto copied =
+            std::count_if(copies_.begin(), copies_.end(), [](const auto& c) { return !c.empty(); });
+        if (copied == 0)
+            return {};
+        return ", " + std::to_string(copied) + (copied == 1 ? " record" : " records") +
+               " unchanged from " + Printable(from_);
+    }
+
+    // Encodes the file of record k.
+    bool AppendFile(ToolIo& io, size_t k, std::vector<uint8_t>& package,
                     std::vector<PreviewLine>& lines) const {
-        PreviewLine line{
-            static_cast<int64_t>(lines.size()), path == "-" ? "standard input" : path, {}};
+        const std::string& path = files_[k];
+        PreviewLine line{static_cast<int64_t>(k), path == "-" ? "standard input" : path, {}};
         const std::string problem = AppendSound({path, rate_, NAN}, package, line.preview);
         if (!problem.empty()) {
             ReportError(io.err, path == "-" ? "standard input" : path, problem);
@@ -98,6 +175,9 @@ private:
 
     std::string out_;
     std::vector<std::string> files_;
+    std::string manifest_;
+    std::string from_;
+    std::vector<std::vector<uint8_t>> copies_; // of files_, empty where it is encoded
     int64_t rate_ = 0;
     bool json_ = false;
 };

@@ -54,6 +54,7 @@ void ReportWarning(std::ostream& err, const std::string& subject, const std::str
 
 int RunSoundsTool(const std::vector<std::string>& args, ToolIo& io) {
     CLI::App tool(ToolDescription, ToolName);
+    tool.set_version_flag("--version", std::string(ToolName) + " " + MV_VERSION);
     tool.require_subcommand(1);
     tool.failure_message(FailureMessage);
     std::vector<std::pair<CLI::App*, std::unique_ptr<ToolCommand>>> commands;

@@ -42,6 +42,7 @@ public:
     COMMAND(Extract)                                                                               \
     COMMAND(Pack)                                                                                  \
     COMMAND(Replace)                                                                               \
+    COMMAND(Check)                                                                                 \
     COMMAND(Play)
 
 #define MV_DECLARE_TOOL_COMMAND(NAME) std::unique_ptr<ToolCommand> Make##NAME##Command();

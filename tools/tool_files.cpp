@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 
 const char* const InterruptedWrite = "interrupted before it was complete";
@@ -109,6 +110,21 @@ std::string FromRuntime(const char16_t* text) {
     std::string result = utf8 ? utf8 : "";
     FreeUtf8(utf8);
     return result;
+}
+
+std::string FileName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string MakeFolder(const std::string& dir) {
+    std::error_code error;
+    if (std::filesystem::exists(dir, error) && !std::filesystem::is_directory(dir, error))
+        return "is not a folder";
+    std::filesystem::create_directories(dir, error);
+    if (error)
+        return error.message();
+    return std::filesystem::is_directory(dir, error) ? "" : "is not a folder";
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {

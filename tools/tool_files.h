@@ -38,6 +38,13 @@ private:
 // The UTF-8 form of a runtime string (null gives the empty string).
 std::string FromRuntime(const char16_t* text);
 
+// The part of path after its last "/".
+std::string FileName(const std::string& path);
+
+// Makes the folder dir with its parents when it does not exist. Empty when it is a
+// folder now, else the reason.
+std::string MakeFolder(const std::string& dir);
+
 // dir and name joined by one "/"; name alone when dir is empty.
 std::string JoinPath(const std::string& dir, const std::string& name);
 

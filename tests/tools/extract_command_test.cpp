@@ -204,3 +204,22 @@ TEST_F(ToolTest, AnInterruptionStopsTheWritesBetweenWholeFiles) {
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 3);
 }
+
+// extract --manifest, edit one file, pack --manifest --from: only that record differs; the
+// one WAV file of -o - is the file extract writes.
+TEST_F(ToolTest, ManifestRoundTripChangesOnlyTheEditedRecords) {
+    WriteBytes(Path("m.mus"), CodesPackage(4));
+    ASSERT_EQ(RunTool({"extract", "--manifest", "-o", Path("out"), Path("m.mus")}).status, 0);
+    const ToolResult one = RunTool({"extract", "--only", "2", "-o", "-", Path("m.mus")});
+    EXPECT_EQ(Bytes(one.out.begin(), one.out.end()), ReadBytes(Path("out/m.mus.002.WAV")));
+    WriteBytes(Path("out/m.mus.001.WAV"), CanonicalWav(11025, {500, -500, 500, -500}));
+    ASSERT_EQ(RunTool({"pack", "--manifest", Path("out/manifest.json"), "--from", Path("m.mus"),
+                       Path("new.mus")})
+                  .status,
+              0);
+    const Bytes before = ReadBytes(Path("m.mus")), after = ReadBytes(Path("new.mus"));
+    // Records of 8 + 8 + 20 k bytes (k = 0: 8): the edited one is 8 + 8 + 2 bytes now.
+    EXPECT_EQ(Bytes(after.begin(), after.begin() + 8), Bytes(before.begin(), before.begin() + 8));
+    EXPECT_EQ(after.size(), before.size() - 36 + 18);
+    EXPECT_EQ(Bytes(after.end() - 84, after.end()), Bytes(before.end() - 84, before.end()));
+}

@@ -46,12 +46,14 @@ TEST_F(ToolTest, ListJsonDescribesATruncatedRecordAndEachUnreadablePackage) {
     EXPECT_EQ(result.err, prefix + Path("missing.sel") + ": No such file or directory\n" + prefix +
                               Path("empty.sel") + ": is empty\n" + prefix + dir_ +
                               ": is a folder, not a file\n");
-    auto packages = nlohmann::json::parse(result.out)["packages"];
+    const auto document = nlohmann::json::parse(result.out);
+    EXPECT_EQ(document["format"], 1);
+    auto packages = document["packages"];
     ASSERT_EQ(packages.size(), 4u);
     EXPECT_EQ(packages[0]["error"], "No such file or directory");
     EXPECT_EQ(packages[0]["records"], nlohmann::json::array());
     auto expected = nlohmann::json::parse(R"({"error": null, "records": [{"position": 0,
-        "name": "short.sel.000", "sampleRate": 22050, "durationSeconds": 0.0036281179138321997,
+        "offset": 0, "samples": 80, "name": "short.sel.000", "sampleRate": 22050, "durationSeconds": 0.0036281179138321997,
         "packedBytes": 100, "dataBytes": 160, "decodedBytes": 160, "missingBytes": 72,
         "state": "truncated: 72 missing bytes read as zeros", "problems": ["truncated"]}]})");
     expected["path"] = Path("short.sel");

@@ -6,15 +6,18 @@
 
 TEST_F(ToolTest, ExitStatusIsZeroForHelpTwoForUsageErrorsOneForBadInput) {
     WriteBytes(Path("a.sel"), RecordHeader(8000, 0));
-    ASSERT_EQ(RunTool({"extract", "-o", dir_, Path("a.sel")}).status, 0);
+    WriteBytes(Path("cut.sel"), Cat({RecordHeader(8000, 0), RecordHeader(8000, 9)}));
+    ASSERT_EQ(RunTool({"extract", "-o", Path("new/folder"), Path("a.sel")}).status, 0);
     const std::pair<std::vector<std::string>, int> cases[] = {
         {{"--help"}, 0},
+        {{"check", Path("a.sel")}, 0},
         {{}, 2},
         {{"dance", Path("a.sel")}, 2},
         {{"list", "--colour", Path("a.sel")}, 2},
         {{"pack", Path("out.sel")}, 2},
         {{"extract", "-o", dir_, Path("missing.sel")}, 1},
-        {{"extract", "-o", Path("nowhere"), Path("a.sel")}, 1},
+        {{"extract", "-o", Path("a.sel"), Path("a.sel")}, 1}, // not a folder
+        {{"extract", "--only", "0-1", "-o", "-", Path("a.sel")}, 2},
         {{"pack", Path("out.sel"), Path("missing.wav")}, 1},
         {{"pack", dir_, Path("a.sel.000.WAV")}, 1}}; // OUT is a folder
     for (const auto& [args, status] : cases) {
@@ -25,6 +28,14 @@ TEST_F(ToolTest, ExitStatusIsZeroForHelpTwoForUsageErrorsOneForBadInput) {
     EXPECT_THAT(RunTool({"extract", "--help"}).out,
                 HasSubstr("Files that already exist in DIR are replaced."));
     EXPECT_THAT(RunTool({"pack", "--help"}).out, HasSubstr("FILE may be any sound file"));
+    EXPECT_EQ(RunTool({"--version"}), (ToolResult{0, "marrowvale-sounds " MV_VERSION "\n", ""}));
+    EXPECT_EQ(RunTool({"check", Path("a.sel"), Path("cut.sel")}),
+              (ToolResult{1,
+                          Path("a.sel") + ": 1 record, all sound\n" + Path("cut.sel") +
+                              ": record 1 at byte 8: truncated: 9 missing bytes read as zeros\n" +
+                              Path("cut.sel") + ": 2 records, 1 damaged\n",
+                          ""}));
+    EXPECT_EQ(std::filesystem::exists(Path("new/folder/a.sel.000.WAV")), true);
 }
 
 TEST_F(ToolTest, PathThatIsNotUtf8IsRefusedRatherThanOpened) {
