@@ -96,6 +96,11 @@ void PlaySample() {
     const SampleEntry* entry = CurrentSample();
     if (IsSound(0))
         StopSound(0);
-    CatchSound(0, entry->WavImage);
+    // A sample that cannot be loaded (a sound over an hour long, say) plays nothing rather
+    // than the sound loaded before it.
+    if (!CatchSound(0, entry->WavImage)) {
+        FreeSound(0);
+        return;
+    }
     PlaySound(0);
 }

@@ -175,6 +175,12 @@ TEST_F(MainWindowTest, ReturnPlaysPlayRestartsAndStopSilences) {
     SetGadgetState(SampleListGadget, 1);
     Click(PlayGadget);
     EXPECT_EQ(SoundLength(0), 3308 * 4);
+    // A sample that cannot be loaded (its image says 0 Hz) plays nothing, not the last one.
+    uint8_t* image = static_cast<SampleEntry*>(SelectElement(Samples.list, 2))->WavImage;
+    std::fill(image + 24, image + 28, 0);
+    SetGadgetState(SampleListGadget, 2);
+    Click(PlayGadget);
+    EXPECT_EQ(IsSound(0), 0);
 }
 
 TEST_F(MainWindowTest, SaveWritesTheImageAndOffersHomeThenTheLastFolder) {
