@@ -10,8 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 
-class QString;
-
 // --- Start and end commands -----------------------------------------------------------
 
 // Sets the process locale for all categories from the environment.
@@ -109,11 +107,7 @@ int64_t WideToMultiByte(int codePage, const char16_t* in, int64_t length, char* 
 int64_t MultiByteToWide(int codePage, const char* in, int64_t length, char16_t* out,
                         int64_t outUnits);
 
-// Platform strings (QString), implemented in the Qt glue library.
-QString* ToPlatformString(const char16_t* s);
-void ReleasePlatformString(QString* s);
-char16_t* PlatformStringToTemp(const QString* s, int64_t p);
-int64_t PlatformStringToBuffer(char16_t* buffer, const QString* s, int64_t capacity);
+// Conversions to and from the platform's strings (Qt glue only) are in strings_qt.h.
 
 // --- Memory wrappers (null on failure) ----------------------------------------------------
 

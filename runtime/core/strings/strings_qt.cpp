@@ -1,6 +1,6 @@
 // Platform strings: runtime strings handed to and taken back from Qt as QString. Both
 // sides are UTF-16, so units are copied as they are.
-#include "runtime/core/strings/strings.h"
+#include "runtime/core/strings/strings_qt.h"
 #include "runtime/core/strings/strings_internal.h"
 
 #include <QString>

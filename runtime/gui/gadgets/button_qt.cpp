@@ -2,7 +2,7 @@
 // drawn with one of two bezels, and that takes the focus only by Tab so that a click
 // leaves the keyboard where it was (with the list). The default button answers Return
 // through the key filter, after the window's shortcuts.
-#include "runtime/core/strings/strings.h"
+#include "runtime/core/strings/strings_qt.h"
 #include "runtime/gui/events/events.h"
 #include "runtime/gui/gadgets/gadget_view_qt.h"
 #include "runtime/gui/gadgets/gadgets_internal.h"

@@ -1,6 +1,6 @@
 // The base behaviour of every gadget kind on Qt widgets, registration and the view side
 // of the tag protocol.
-#include "runtime/core/strings/strings.h"
+#include "runtime/core/strings/strings_qt.h"
 #include "runtime/gui/events/events.h"
 #include "runtime/gui/gadgets/gadget_view_qt.h"
 #include "runtime/gui/gadgets/gadgets_internal.h"

@@ -3,7 +3,7 @@
 #include "runtime/gui/requesters/requesters_qt.h"
 #include "runtime/gui/requesters/requesters.h"
 
-#include "runtime/core/strings/strings.h"
+#include "runtime/core/strings/strings_qt.h"
 
 #include <QAbstractButton>
 #include <QApplication>

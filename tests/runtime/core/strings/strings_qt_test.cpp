@@ -1,5 +1,7 @@
 #include "strings_fixture.h"
 
+#include "runtime/core/strings/strings_qt.h"
+
 #include <QString>
 
 TEST_F(StringsTest, PlatformStringsKeepEveryUnit) {
