@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "runtime/core/strings/strings.h"
 
 namespace {
@@ -31,7 +35,17 @@ void StoreLittleEndian(void* address, uint64_t value, int bytes) {
 
 } // namespace
 
-void InitMemory() {}
+void InitMemory() {
+#if defined(__GLIBC__)
+    // Blocks of 128 KiB and more (sample images, the package reader's window) come from the
+    // system and go back to it when freed. Left to itself, glibc raises this threshold after
+    // the first such block is freed, and then keeps the pages of every later image once it
+    // is freed: a window that decodes package after package would stay as large as the
+    // largest package it ever held. Commands that reuse their pages on purpose (extract)
+    // set their own threshold after start-up.
+    mallopt(M_MMAP_THRESHOLD, 128 << 10);
+#endif
+}
 
 void EndMemory() {}
 
