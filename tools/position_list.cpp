@@ -29,11 +29,12 @@ std::optional<PositionList::Range> ParseItem(std::string_view item, std::string&
     const auto first = ParsePosition(item.substr(0, dash));
     const auto last = dash == std::string_view::npos ? first : ParsePosition(item.substr(dash + 1));
     if (!first || !last) {
-        error = "\"" + std::string(item) + "\" is not a position or a range like 10-12";
+        // Appended rather than concatenated: g++ 12 at -O3 warns of an overlap that cannot be.
+        error = std::string("\"").append(item).append("\" is not a position or a range like 10-12");
         return std::nullopt;
     }
     if (*first > *last) {
-        error = "the range \"" + std::string(item) + "\" runs backwards";
+        error = std::string("the range \"").append(item).append("\" runs backwards");
         return std::nullopt;
     }
     return PositionList::Range{*first, *last};
