@@ -1,7 +1,7 @@
 // The Qt application object and the application menu.
 #include "runtime/gui/application/application.h"
 
-#include "runtime/gui/events/events.h"
+#include "runtime/gui/events/events_qt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,6 +150,7 @@ void InstallMenuBar(QMenuBar* bar, int64_t window) {
 
 void InitApplication() {
     CreateQtApplication();
+    StartQtEvents();
     if (Application.delegate)
         return;
     Application.delegate = new KSMenuDelegate();

@@ -1,6 +1,7 @@
 // The runtime event queue: records from a private block allocator, merging of equal
-// consecutive events, the current-event registers and the event bindings.
-#include "runtime/gui/events/events_internal.h"
+// consecutive events, the current-event registers, the event bindings, and the wait on
+// the platform's loop.
+#include "runtime/gui/events/events.h"
 
 #include "runtime/core/lists/lists.h"
 #include "runtime/core/maps/maps.h"
@@ -15,6 +16,7 @@ TextMap* EventBindings = nullptr;
 namespace {
 
 KS_BlockAllocStruct* RecordAllocator = nullptr;
+const EventPlatform* Platform = nullptr;
 
 constexpr int32_t RecordMinItems = 16;
 constexpr int32_t RecordMaxItems = 256;
@@ -75,7 +77,6 @@ void InitEvents() {
         RecordAllocator = NewBlockAllocator(sizeof(EventRecord), RecordMinItems, RecordMaxItems,
                                             BlockAllocPrivate);
     NewMap(sizeof(EventBinding), 0, nullptr, &EventBindings, BindingBuckets);
-    InstallKeyFilter();
 }
 
 void EndEvents() {}
@@ -83,7 +84,8 @@ void EndEvents() {}
 void PostEvent(int32_t kind, int64_t object, int64_t window, int64_t type) {
     if (SuppressCount != 0)
         return;
-    // Qt cannot look into its own queue, so every post but a repaint wakes the loop.
+    // The platform cannot look into the runtime queue, so every post but a repaint wakes
+    // its loop.
     if (kind != Event_Repaint)
         WakeEventLoop();
     const bool merge = kind <= MergeableKindLimit && IsTailEqual(kind, object, window, type);
@@ -155,4 +157,32 @@ void RemoveWindowBindings(int64_t window) {
             DeleteCurrentMapElement(EventBindings);
         }
     }
+}
+
+// --- Platform and waiting --------------------------------------------------------------------
+
+void SetEventPlatform(const EventPlatform* platform) {
+    Platform = platform;
+}
+
+void WakeEventLoop() {
+    if (Platform)
+        Platform->Wake();
+}
+
+void RecyclePool() {
+    if (Platform)
+        Platform->Recycle();
+}
+
+int64_t WaitWindowEvent(int32_t timeout) {
+    RecyclePool();
+    if (const int32_t kind = NextEvent())
+        return kind;
+    if (!Platform)
+        return 0;
+    const bool handled = Platform->Pump(timeout);
+    if (const int32_t kind = NextEvent())
+        return kind;
+    return handled ? -1 : 0;
 }

@@ -1,8 +1,9 @@
 // The event queue and loop: platform callbacks post runtime events (kind, object, window,
 // type) into one first-in-first-out queue, and the application polls them with
-// WaitWindowEvent, which pumps the platform's own queue while the runtime queue is empty.
-// Also the per-window keyboard shortcuts and the key filter that runs them before any
-// widget sees the key.
+// WaitWindowEvent, which pumps the platform's own queue (through the EventPlatform the
+// platform glue sets) while the runtime queue is empty. Also the per-window keyboard
+// shortcuts and the key handlers that the platform's key filter runs before any widget
+// sees the key.
 //
 // Main thread only: nothing here takes a lock.
 #pragma once
@@ -96,7 +97,24 @@ int64_t EventType();
 // Removes every binding of a window (a window that closes).
 void RemoveWindowBindings(int64_t window);
 
-// --- Waiting (platform glue) ------------------------------------------------------------------
+// --- Platform and waiting --------------------------------------------------------------------
+
+// What the queue needs of the platform's own event loop, as the platform glue provides
+// it. With no platform set the queue stands alone: nothing wakes, nothing is pumped, and
+// WaitWindowEvent answers from the runtime queue at once.
+struct EventPlatform {
+    // Makes a Pump that waits return; called for every post but a repaint.
+    void (*Wake)();
+    // Handles the platform's events, waiting for more until timeout (ms; below 0: for
+    // ever; 0: no waiting) has passed, a runtime event is queued or a platform event has
+    // been handled. True when a platform event was handled.
+    bool (*Pump)(int32_t timeout);
+    // Carries out the releases deferred to the next pass of the loop.
+    void (*Recycle)();
+};
+
+// The platform the queue waits on; null for none.
+void SetEventPlatform(const EventPlatform* platform);
 
 // The next event kind; 0 when timeout (ms; below 0: for ever) passed without a platform
 // event, -1 when a platform event was handled but produced no runtime event.
@@ -151,7 +169,7 @@ void RemoveKeyboardShortcut(int64_t window, int32_t key);
 // The menu item of the first shortcut of window matching the stroke, or false.
 bool MatchKeyboardShortcut(int64_t window, const KeyStroke& stroke, int32_t* item);
 
-// --- Key filter (platform glue) -----------------------------------------------------------------
+// --- Key handling ------------------------------------------------------------------------------
 
 // Where a key press happened: the toolkit window number of the focused top-level window
 // (-1 for any other window), and whether a modal dialog is open.
@@ -166,7 +184,7 @@ struct KeyContext {
 using KeyHandler = bool (*)(const KeyStroke& stroke, const KeyContext& context, bool act);
 void AddKeyHandler(KeyHandler handler);
 
-// The platform's window number hook: the toolkit window number of a top-level widget
-// (passed as QWidget*), -1 when it is not a toolkit window.
-using WindowNumberHook = int64_t (*)(void* topLevelWidget);
-void SetWindowNumberHook(WindowNumberHook hook);
+// What the platform's key filter asks of every key press: the focused window's shortcut
+// (posted as Event_Menu when act is true), else the first key handler that takes it.
+// True when the key is taken and must reach no widget.
+bool HandleKeyStroke(const KeyStroke& stroke, const KeyContext& context, bool act);

@@ -1,7 +1,7 @@
-// The event loop on Qt: WaitWindowEvent waits on Qt's event dispatcher until a platform
-// event arrives or the deadline passes, and an application-wide key filter runs the
-// window's keyboard shortcuts and the key handlers before any widget sees the key.
-#include "runtime/gui/events/events_internal.h"
+// The event loop on Qt: the queue's platform waits on Qt's event dispatcher until a
+// platform event arrives or the deadline passes, and an application-wide key filter hands
+// every key press to the queue's key handling before any widget sees the key.
+#include "runtime/gui/events/events_qt.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -9,12 +9,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <vector>
-
 namespace {
 
 WindowNumberHook WindowNumberOfWidget = nullptr;
-std::vector<KeyHandler> KeyHandlers;
 
 // Platform events delivered to any object since the start, the deadline timer's own
 // events excepted: tells a pass that handled something from one that only timed out.
@@ -88,20 +85,6 @@ KeyStroke StrokeOf(const QKeyEvent* event) {
     return stroke;
 }
 
-bool HandleKey(const KeyStroke& stroke, const KeyContext& context, bool act) {
-    int32_t item = 0;
-    if (context.window != -1 && MatchKeyboardShortcut(context.window, stroke, &item)) {
-        if (act)
-            PostEvent(Event_Menu, item, context.window, 0);
-        return true;
-    }
-    for (KeyHandler handler : KeyHandlers) {
-        if (handler(stroke, context, act))
-            return true;
-    }
-    return false;
-}
-
 class KeyFilter : public QObject {
 public:
     using QObject::QObject;
@@ -119,7 +102,8 @@ protected:
                                     QApplication::activeModalWidget() != nullptr};
         // The override is asked first: taking it keeps Qt's own shortcuts off the key,
         // and the press that follows is carried out.
-        if (!HandleKey(StrokeOf(static_cast<QKeyEvent*>(event)), context, type == QEvent::KeyPress))
+        if (!HandleKeyStroke(StrokeOf(static_cast<QKeyEvent*>(event)), context,
+                             type == QEvent::KeyPress))
             return false;
         event->accept();
         return true;
@@ -148,8 +132,6 @@ private:
     bool passed_ = false;
 };
 
-} // namespace
-
 bool InstallKeyFilter() {
     if (InstalledFilter)
         return true;
@@ -161,43 +143,44 @@ bool InstallKeyFilter() {
     return true;
 }
 
-void AddKeyHandler(KeyHandler handler) {
-    KeyHandlers.push_back(handler);
-}
-
-void SetWindowNumberHook(WindowNumberHook hook) {
-    WindowNumberOfWidget = hook;
-}
-
-void WakeEventLoop() {
+void Wake() {
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         dispatcher->wakeUp();
 }
 
-void RecyclePool() {
+void Recycle() {
     if (QCoreApplication::instance())
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-int64_t WaitWindowEvent(int32_t timeout) {
+bool Pump(int32_t timeout) {
     InstallKeyFilter();
-    RecyclePool();
-    if (const int32_t kind = NextEvent())
-        return kind;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     if (!dispatcher)
-        return 0;
+        return false;
     Deadline deadline(timeout);
     for (;;) {
         const uint64_t before = PlatformEventCount;
         const bool wait = timeout != 0 && !deadline.passed();
         dispatcher->processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
-        if (const int32_t kind = NextEvent())
-            return kind;
-        if (PlatformEventCount != before)
-            return -1;
+        const bool handled = PlatformEventCount != before;
+        if (handled || EventQueue.head)
+            return handled;
         // A wake-up with nothing behind it (a post already fetched) waits on.
         if (timeout == 0 || deadline.passed())
-            return 0;
+            return false;
     }
+}
+
+const EventPlatform QtPlatform{Wake, Pump, Recycle};
+
+} // namespace
+
+void StartQtEvents() {
+    SetEventPlatform(&QtPlatform);
+    InstallKeyFilter();
+}
+
+void SetWindowNumberHook(WindowNumberHook hook) {
+    WindowNumberOfWidget = hook;
 }

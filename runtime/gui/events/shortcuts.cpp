@@ -1,5 +1,6 @@
 // Keyboard shortcuts: a key code (key part OR modifier bits) turned into the modifier
-// bits and the one UTF-16 unit a matching key press reports.
+// bits and the one UTF-16 unit a matching key press reports; and the order in which a key
+// press goes to the window's shortcuts and the key handlers.
 #include "runtime/gui/events/events.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 namespace {
 
 ShortcutListLookup ShortcutLists = nullptr;
+std::vector<KeyHandler> KeyHandlers;
 
 struct SpecialKey {
     int32_t keyPart;
@@ -97,6 +99,24 @@ bool MatchKeyboardShortcut(int64_t window, const KeyStroke& stroke, int32_t* ite
         return false;
     for (const KSShortcut& shortcut : *list) {
         if (shortcut.isEventMatch(stroke, item))
+            return true;
+    }
+    return false;
+}
+
+void AddKeyHandler(KeyHandler handler) {
+    KeyHandlers.push_back(handler);
+}
+
+bool HandleKeyStroke(const KeyStroke& stroke, const KeyContext& context, bool act) {
+    int32_t item = 0;
+    if (context.window != -1 && MatchKeyboardShortcut(context.window, stroke, &item)) {
+        if (act)
+            PostEvent(Event_Menu, item, context.window, 0);
+        return true;
+    }
+    for (KeyHandler handler : KeyHandlers) {
+        if (handler(stroke, context, act))
             return true;
     }
     return false;

@@ -3,7 +3,7 @@
 // reported as events.
 #include "runtime/gui/windows/windows_internal.h"
 
-#include "runtime/core/strings/strings.h"
+#include "runtime/gui/events/events_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -168,8 +168,8 @@ void RaiseWindow(QWidget* window) {
         window->raise();
 }
 
-int64_t ToolkitWindowNumber(void* widget) {
-    auto* window = dynamic_cast<KSWindow*>(static_cast<QWidget*>(widget));
+int64_t ToolkitWindowNumber(QWidget* widget) {
+    auto* window = dynamic_cast<KSWindow*>(widget);
     return window && window->delegate ? window->delegate->windowID() : -1;
 }
 
@@ -234,6 +234,7 @@ int64_t OpenWindow(int64_t number, int32_t x, int32_t y, int32_t width, int32_t 
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !WindowRegistry)
         return 0;
     SetWindowNumberHook(ToolkitWindowNumber);
+    StartQtEvents();
     if (x == IgnoreValue || y == IgnoreValue)
         flags |= WindowScreenCentered;
     KSWindow* window = CreatePlatformWindow(width, height, title, WindowStyleFromFlags(flags));

@@ -2,6 +2,7 @@
 // the headless Qt platform, and helpers to drain and collect runtime events.
 #pragma once
 
+#include "posted_event.h"
 #include "runtime/core/lists/lists.h"
 #include "runtime/core/maps/maps.h"
 #include "runtime/core/strings/strings.h"
@@ -29,14 +30,6 @@ inline void StartGuiLibraries() {
     InitMaps();
     InitEvents();
 }
-
-struct PostedEvent {
-    int64_t kind;
-    int64_t object;
-    int64_t window;
-    int64_t type;
-    bool operator==(const PostedEvent&) const = default;
-};
 
 // Every runtime event until the loop has been idle for quietMs (platform events that
 // produce none are passed over).

@@ -1,15 +1,28 @@
-// The queue's own logic: merging, order, purging, suppression and the current-event
-// registers. No platform event is involved.
-#include "../gui_test_support.h"
+// The queue's own logic: merging, order, purging, suppression, the current-event
+// registers, and the wait through the platform table. No platform is linked.
+#include "../posted_event.h"
+#include "runtime/core/lists/lists.h"
+#include "runtime/core/maps/maps.h"
+#include "runtime/core/strings/strings.h"
+#include "runtime/gui/events/events.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
 class EventQueueTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        StartGuiLibraries();
+        static const bool started = [] {
+            InitStringBuffer();
+            InitLists();
+            InitMaps();
+            InitEvents();
+            return true;
+        }();
+        ASSERT_TRUE(started);
         while (NextEvent() != 0) {
         }
     }
@@ -110,6 +123,49 @@ TEST_F(EventQueueTest, BindingCallbacksSeeThePostedEventInTheRegisters) {
     RemoveWindowBindings(9);
     EXPECT_EQ(MapSize(EventBindings), 0);
     Drain();
+}
+
+// A fake platform: counts wakes and recycles, records each pump's timeout, and posts
+// and/or reports a handled platform event as the case asks.
+namespace fake {
+int wakes = 0;
+int recycles = 0;
+std::vector<int32_t> pumps;
+bool posts = false;
+bool handles = false;
+
+bool Pump(int32_t timeout) {
+    pumps.push_back(timeout);
+    if (posts)
+        PostEvent(Event_Gadget, 7, 0, 0);
+    return handles;
+}
+
+const EventPlatform table{[] { wakes++; }, Pump, [] { recycles++; }};
+} // namespace fake
+
+TEST_F(EventQueueTest, WaitsWakesAndRecyclesOnlyThroughThePlatformTable) {
+    // Without a platform a wait for ever answers at once.
+    EXPECT_EQ(WaitWindowEvent(-1), 0);
+    SetEventPlatform(&fake::table);
+    struct Case {
+        bool posts, handles;
+        int64_t result;
+    };
+    const Case cases[] = {{false, false, 0}, {false, true, -1}, {true, true, Event_Gadget}};
+    for (const Case& c : cases) {
+        fake::posts = c.posts;
+        fake::handles = c.handles;
+        EXPECT_EQ(WaitWindowEvent(250), c.result) << c.posts << c.handles;
+    }
+    EXPECT_EQ(fake::pumps, (std::vector<int32_t>{250, 250, 250}));
+    // A queued event is answered without pumping; a repaint wakes nothing.
+    PostEvent(Event_Repaint, 0, 0, 0);
+    EXPECT_EQ(WaitWindowEvent(-1), Event_Repaint);
+    EXPECT_EQ(fake::pumps.size(), 3u);
+    EXPECT_EQ(fake::wakes, 1);
+    EXPECT_EQ(fake::recycles, 4);
+    SetEventPlatform(nullptr);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// Key codes turned into shortcuts, and key strokes matched against them.
-#include "../gui_test_support.h"
+// Key codes turned into shortcuts, and key strokes matched against them. No platform is
+// linked: a window's list is the test's own.
+#include "runtime/gui/events/events.h"
 
 #include <gtest/gtest.h>
 
@@ -63,14 +64,13 @@ TEST(ShortcutTest, MatchNeedsTheSameModifiersAndUnit) {
 }
 
 TEST(ShortcutTest, AddingAKeyAgainReplacesItOtherModifiersAreAnotherShortcut) {
-    StartGuiLibraries();
-    ResetWindows();
-    ASSERT_NE(OpenWindow(3, 0, 0, 100, 100, u"keys", 0x1), 0);
+    // Window 3 exists; no other window does.
+    static KSShortcutList window3;
+    SetShortcutListLookup([](int64_t window, bool) { return window == 3 ? &window3 : nullptr; });
     AddKeyboardShortcut(3, 13, 1);
     AddKeyboardShortcut(3, 13, 7);
     AddKeyboardShortcut(3, 13 | ShortcutShift, 8);
-    ASSERT_NE(FindWindow(3)->Shortcuts, nullptr);
-    EXPECT_EQ(FindWindow(3)->Shortcuts->size(), 2u);
+    EXPECT_EQ(window3.size(), 2u);
     int32_t item = 0;
     EXPECT_TRUE(MatchKeyboardShortcut(3, {0, 13}, &item));
     EXPECT_EQ(item, 7);
@@ -81,7 +81,7 @@ TEST(ShortcutTest, AddingAKeyAgainReplacesItOtherModifiersAreAnotherShortcut) {
     // A window that does not exist has no shortcuts and gets none.
     AddKeyboardShortcut(42, 13, 1);
     EXPECT_FALSE(MatchKeyboardShortcut(42, {0, 13}, &item));
-    ResetWindows();
+    SetShortcutListLookup(nullptr);
 }
 
 } // namespace
