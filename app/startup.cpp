@@ -17,6 +17,7 @@
 #include "runtime/gui/windows/windows.h"
 #include "runtime/image/image.h"
 #include "runtime/sound/sound.h"
+#include "runtime/sound/sound_sdl.h"
 
 namespace {
 

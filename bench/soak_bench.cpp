@@ -12,6 +12,7 @@
 #include "runtime/core/memory/memory.h"
 #include "runtime/core/strings/strings.h"
 #include "runtime/sound/sound.h"
+#include "runtime/sound/sound_sdl.h"
 #include "tools/tool_startup.h"
 
 #include <malloc.h>

@@ -1,6 +1,7 @@
 // marrowvale-sounds play: the chosen records of a package through the default audio
 // output, one after the other, by the same CatchSound/PlaySound path as the window's Play.
 #include "runtime/sound/sound.h"
+#include "runtime/sound/sound_sdl.h"
 #include "tools/package_load.h"
 #include "tools/position_list.h"
 #include "tools/progress_bar.h"

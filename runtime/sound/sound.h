@@ -8,9 +8,10 @@
 // a lock. Until InitSound has opened an output every sound command does nothing and
 // returns 0.
 //
-// Wiring a program to the real output (library mv_sound_sdl):
+// Wiring a program to the real output (library mv_sound_sdl, sound_sdl.h):
 //     SetSoundPlatform(SdlSoundPlatform());
 //     InitSound();
+// or to no device at all, its mix pulled by the caller (sound_null.h).
 #pragma once
 
 #include "runtime/core/objects/objects.h"
@@ -63,8 +64,6 @@ struct SoundPlatform {
 // Chooses the output that InitSound opens; null (the default) means no output at all.
 // Ignored while an output is open.
 void SetSoundPlatform(const SoundPlatform* platform);
-// The SDL audio output (library mv_sound_sdl).
-const SoundPlatform* SdlSoundPlatform();
 
 // --- Start and end commands ---------------------------------------------------------------
 

@@ -1,7 +1,7 @@
 // The audio output through SDL: the default playback device, opened in exactly the
 // output format so that the callback never needs a conversion, with RenderAudio as its
 // callback. Only SDL's audio subsystem is started.
-#include "runtime/sound/sound.h"
+#include "runtime/sound/sound_sdl.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,5 @@
 // Start and end of the library, and the mixer: playing, stopping, scaling, clipping, releasing.
+#include "runtime/sound/sound_null.h"
 #include "sound_fixture.h"
 
 namespace {
@@ -28,6 +29,23 @@ TEST_F(MixerTest, OpensOnceEndsOnceAndFailsCleanly) {
     ASSERT_NE(InitSound(), nullptr);
     EXPECT_EQ(IsSound(0), 0); // the end freed every sound, even the one playing
     EXPECT_EQ(Render(8), Samples(4, 0));
+}
+
+// The output without a device renders only what is pulled from it, and only while open.
+TEST_F(MixerTest, TheNullOutputRendersWhatThePullerAsksFor) {
+    EndSound();
+    SetSoundPlatform(NullSoundPlatform());
+    ASSERT_NE(InitSound(), nullptr);
+    ASSERT_NE(CatchStereo(0, {7, -7, 9, -9}), 0);
+    ASSERT_EQ(PlaySound(0), 1);
+    Bytes buffer(12, 0xAB);
+    EXPECT_EQ(PullNullSound(buffer.data(), 12), 12);
+    EXPECT_EQ(ToSamples(buffer.data(), 12), Samples({7, -7, 9, -9, 0, 0}));
+    EndSound();
+    EXPECT_FALSE(NullSoundRunning());
+    EXPECT_EQ(PullNullSound(buffer.data(), 12), 0);
+    SetSoundPlatform(FakeOutput());
+    ASSERT_NE(InitSound(), nullptr);
 }
 
 TEST_F(MixerTest, PlaysAcrossBuffersScaledAndEndsInSilence) {

@@ -1,5 +1,6 @@
 // SDL's audio thread through its disk driver calling back without delay: the capture file, and
 // commands racing the callback. A target of its own, so that a ThreadSanitizer build runs it.
+#include "runtime/sound/sound_sdl.h"
 #include "sound_fixture.h"
 
 #include <chrono>
