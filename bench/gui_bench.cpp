@@ -6,7 +6,7 @@
 #include "runtime/core/maps/maps.h"
 #include "runtime/core/strings/strings.h"
 #include "runtime/gui/events/events.h"
-#include "runtime/gui/gadgets/gadgets.h"
+#include "runtime/gui/gadgets/gadgets_qt.h"
 #include "runtime/gui/windows/windows.h"
 
 #include <QApplication>

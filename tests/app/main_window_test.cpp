@@ -6,11 +6,11 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "runtime/core/strings/strings.h"
-#include "runtime/gui/application/application.h"
+#include "runtime/gui/application/application_qt.h"
 #include "runtime/gui/events/events.h"
-#include "runtime/gui/gadgets/gadgets.h"
+#include "runtime/gui/gadgets/gadgets_qt.h"
 #include "runtime/gui/statusbar/statusbar.h"
-#include "runtime/gui/windows/windows.h"
+#include "runtime/gui/windows/windows_qt.h"
 #include "runtime/sound/sound.h"
 #include "tests/file_size_limit.h"
 #include "tests/runtime/gui/dialog_driver.h"
@@ -99,8 +99,9 @@ protected:
     }
     static QString StatusText() {
         auto* record = static_cast<KS_StatusBarStructure*>(GetObject(StatusBarRegistry, 0));
-        QLabel* label =
-            record && !record->FieldViews->empty() ? record->FieldViews->at(0) : nullptr;
+        QLabel* label = record && !record->FieldViews->empty()
+                            ? static_cast<QLabel*>(QtWidget(record->FieldViews->at(0)))
+                            : nullptr;
         return label ? label->text() : QString();
     }
     static int Rows() { return static_cast<int>(CountGadgetItems(SampleListGadget)); }

@@ -1,5 +1,5 @@
 // The Qt application object and the application menu.
-#include "runtime/gui/application/application.h"
+#include "runtime/gui/application/application_qt.h"
 
 #include "runtime/gui/events/events_qt.h"
 

@@ -6,7 +6,7 @@
 #include "runtime/gui/events/events.h"
 #include "runtime/gui/gadgets/gadget_view_qt.h"
 #include "runtime/gui/gadgets/gadgets_internal.h"
-#include "runtime/gui/windows/windows.h"
+#include "runtime/gui/windows/windows_qt.h"
 
 #include <QPushButton>
 #include <QResizeEvent>
@@ -111,14 +111,16 @@ protected:
     }
 
 private:
-    KSButtonGadgetView* view() const { return static_cast<KSButtonGadgetView*>(Gadget->Button); }
+    KSButtonGadgetView* view() const {
+        return static_cast<KSButtonGadgetView*>(QtWidget(Gadget->Button));
+    }
 };
 
 KSButtonGadgetView* ButtonViewOf(const KS_GadgetStructure* record) {
     if (!record || record->GadgetType != GadgetType_Button) {
         return nullptr;
     }
-    return dynamic_cast<KSButtonGadgetView*>(record->Button);
+    return dynamic_cast<KSButtonGadgetView*>(QtWidget(record->Button));
 }
 
 // The enabled, visible default button of a window, or null.
@@ -165,7 +167,7 @@ void InitGadgetKeyHandler() {
 
 int64_t ButtonGadget(int64_t gadget, int32_t x, int32_t y, int32_t width, int32_t height,
                      const char16_t* text, int32_t flags) {
-    QWidget* parent = KSGadgetList::currentView();
+    QWidget* parent = QtWidget(KSGadgetList::currentView());
     auto* view = new (std::nothrow) KSButtonGadgetView();
     if (!view) {
         return 0;
@@ -175,7 +177,7 @@ int64_t ButtonGadget(int64_t gadget, int32_t x, int32_t y, int32_t width, int32_
     if (!functions) {
         return reinterpret_cast<int64_t>(view);
     }
-    if (!functions->setup(gadget, GadgetType_Button, view, view, flags)) {
+    if (!functions->setup(gadget, GadgetType_Button, KSWidgetOf(view), KSWidgetOf(view), flags)) {
         delete functions;
         delete view;
         return 0;

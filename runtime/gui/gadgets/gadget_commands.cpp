@@ -45,7 +45,7 @@ void FreeGadget(int64_t gadget) {
     if (!record) {
         return;
     }
-    QWidget* container = record->Container;
+    KSWidget* container = record->Container;
     ReleaseGadget(gadget);
     DestroyGadgetContainer(container);
 }
@@ -65,12 +65,8 @@ void ReleaseGadget(int64_t gadget) {
 }
 
 int64_t IsGadget(int64_t gadget) {
-    return reinterpret_cast<int64_t>(GadgetWidget(gadget));
-}
-
-QWidget* GadgetWidget(int64_t gadget) {
     KS_GadgetStructure* record = FindGadget(gadget);
-    return record ? record->Gadget : nullptr;
+    return record ? reinterpret_cast<int64_t>(record->Gadget) : 0;
 }
 
 int64_t AddGadgetItem(int64_t gadget, int32_t position, const char16_t* text, int64_t image,

@@ -1,10 +1,11 @@
 // The base behaviour of every gadget kind on Qt widgets, registration and the view side
 // of the tag protocol.
+#include "runtime/core/strings/strings.h"
 #include "runtime/core/strings/strings_qt.h"
 #include "runtime/gui/events/events.h"
 #include "runtime/gui/gadgets/gadget_view_qt.h"
 #include "runtime/gui/gadgets/gadgets_internal.h"
-#include "runtime/gui/windows/windows.h"
+#include "runtime/gui/gadgets/gadgets_qt.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -17,6 +18,15 @@
 #include <QWidget>
 
 namespace {
+
+// The control and the container of a live record.
+QWidget* ViewOf(const KS_GadgetStructure* record) {
+    return QtWidget(record->Gadget);
+}
+
+QWidget* ContainerOf(const KS_GadgetStructure* record) {
+    return QtWidget(record->Container);
+}
 
 bool IsControl(QWidget* view) {
     return qobject_cast<QAbstractButton*>(view) || qobject_cast<QAbstractItemView*>(view);
@@ -34,22 +44,22 @@ int64_t WindowNumberOfWidget(QWidget* widget) {
 
 // --- Registration -------------------------------------------------------------------------
 
-KS_GadgetStructure* KSGadgetFunctions::setup(int64_t number, int32_t type, QWidget* view,
-                                             QWidget* container, int32_t flags) {
+KS_GadgetStructure* KSGadgetFunctions::setup(int64_t number, int32_t type, KSWidget* view,
+                                             KSWidget* container, int32_t flags) {
     auto* record = static_cast<KS_GadgetStructure*>(AllocateObject(GadgetRegistry, number));
     if (!record) {
         return nullptr;
     }
     Gadget = record;
     GadgetID = number == AnyNumber ? reinterpret_cast<int64_t>(record) : number;
-    isNSControl = IsControl(view) ? 1 : 0;
+    isNSControl = IsControl(QtWidget(view)) ? 1 : 0;
     record->Gadget = view;
     record->Container = container;
     record->Functions = this;
     record->GadgetType = type;
     record->GadgetFlags = flags;
     record->WindowID = WindowNumberOf(reinterpret_cast<int64_t>(KSGadgetList::currentWindow()));
-    if (KSGadgetView* tagged = GadgetViewOf(view)) {
+    if (KSGadgetView* tagged = GadgetViewOf(QtWidget(view))) {
         tagged->setTag(GadgetID);
     }
     return record;
@@ -62,9 +72,9 @@ void KSGadgetFunctions::reuse(KS_GadgetStructure* record, int32_t type) {
     }
     record->Functions = this;
     record->GadgetType = type;
-    KSGadgetView* tagged = GadgetViewOf(record->Gadget);
+    KSGadgetView* tagged = GadgetViewOf(ViewOf(record));
     GadgetID = tagged ? tagged->tag() : 0;
-    isNSControl = IsControl(record->Gadget) ? 1 : 0;
+    isNSControl = IsControl(ViewOf(record)) ? 1 : 0;
 }
 
 void KSGadgetFunctions::SendEvent(int32_t eventType) {
@@ -80,25 +90,25 @@ void KSGadgetFunctions::ActivateGadget() {
     if (window) {
         window->activateWindow();
     }
-    Gadget->Gadget->setFocus(Qt::OtherFocusReason);
+    ViewOf(Gadget)->setFocus(Qt::OtherFocusReason);
 }
 
 void KSGadgetFunctions::GadgetToolTip(const char16_t* text) {
-    Gadget->Gadget->setToolTip(FromRuntime(text));
+    ViewOf(Gadget)->setToolTip(FromRuntime(text));
 }
 
 void KSGadgetFunctions::HideGadget(int32_t state) {
-    Gadget->Container->setVisible(state == 0);
+    ContainerOf(Gadget)->setVisible(state == 0);
 }
 
 void KSGadgetFunctions::DisableGadget(int32_t state) {
     if (isNSControl) {
-        Gadget->Gadget->setEnabled(state == 0);
+        ViewOf(Gadget)->setEnabled(state == 0);
     }
 }
 
 int64_t KSGadgetFunctions::GadgetX(int32_t mode) {
-    QWidget* container = Gadget->Container;
+    QWidget* container = ContainerOf(Gadget);
     if (mode == 1) {
         return container->mapToGlobal(QPoint(0, 0)).x();
     }
@@ -111,7 +121,7 @@ int64_t KSGadgetFunctions::GadgetX(int32_t mode) {
 }
 
 int64_t KSGadgetFunctions::GadgetY(int32_t mode) {
-    QWidget* container = Gadget->Container;
+    QWidget* container = ContainerOf(Gadget);
     if (mode == 1) {
         // Qt's screen coordinates already count from the top of the screen.
         return QGuiApplication::primaryScreen() ? container->mapToGlobal(QPoint(0, 0)).y() : 0;
@@ -125,55 +135,55 @@ int64_t KSGadgetFunctions::GadgetY(int32_t mode) {
 }
 
 int64_t KSGadgetFunctions::GadgetWidth() {
-    return Gadget->Container->width();
+    return ContainerOf(Gadget)->width();
 }
 
 int64_t KSGadgetFunctions::GadgetHeight() {
-    return Gadget->Container->height();
+    return ContainerOf(Gadget)->height();
 }
 
 void KSGadgetFunctions::ResizeGadget(int32_t x, int32_t y, int32_t width, int32_t height) {
-    const QRect frame = Gadget->Container->geometry();
+    const QRect frame = ContainerOf(Gadget)->geometry();
     applyFrame(x != IgnoreValue ? x : frame.x(), y != IgnoreValue ? y : frame.y(),
                width != IgnoreValue ? width : frame.width(),
                height != IgnoreValue ? height : frame.height());
 }
 
 void KSGadgetFunctions::applyFrame(int32_t x, int32_t y, int32_t width, int32_t height) {
-    Gadget->Container->setGeometry(x, y, width, height);
-    Gadget->Container->update();
+    ContainerOf(Gadget)->setGeometry(x, y, width, height);
+    ContainerOf(Gadget)->update();
 }
 
 void KSGadgetFunctions::SetGadgetFont(int64_t font) {
     if (isNSControl && font != 0) {
-        Gadget->Gadget->setFont(*reinterpret_cast<const QFont*>(font));
+        ViewOf(Gadget)->setFont(*reinterpret_cast<const QFont*>(font));
     }
 }
 
 int64_t KSGadgetFunctions::GetGadgetFont() {
     // The font the control draws with, as a handle that stays valid while the gadget lives.
-    return isNSControl ? reinterpret_cast<int64_t>(&Gadget->Gadget->font()) : 0;
+    return isNSControl ? reinterpret_cast<int64_t>(&ViewOf(Gadget)->font()) : 0;
 }
 
 void KSGadgetFunctions::SetGadgetState(int64_t state) {
-    if (auto* button = qobject_cast<QAbstractButton*>(Gadget->Gadget)) {
+    if (auto* button = qobject_cast<QAbstractButton*>(ViewOf(Gadget))) {
         button->setChecked(state != 0);
     }
 }
 
 int64_t KSGadgetFunctions::GetGadgetState() {
-    auto* button = qobject_cast<QAbstractButton*>(Gadget->Gadget);
+    auto* button = qobject_cast<QAbstractButton*>(ViewOf(Gadget));
     return button && button->isChecked() ? 1 : 0;
 }
 
 void KSGadgetFunctions::SetGadgetText(const char16_t* text) {
-    if (auto* button = qobject_cast<QAbstractButton*>(Gadget->Gadget)) {
+    if (auto* button = qobject_cast<QAbstractButton*>(ViewOf(Gadget))) {
         button->setText(FromRuntime(text));
     }
 }
 
 char16_t* KSGadgetFunctions::GetGadgetText(int64_t p) {
-    if (auto* button = qobject_cast<QAbstractButton*>(Gadget->Gadget)) {
+    if (auto* button = qobject_cast<QAbstractButton*>(ViewOf(Gadget))) {
         const QString text = button->text();
         return PlatformStringToTemp(&text, p);
     }
@@ -186,6 +196,11 @@ char16_t* KSGadgetFunctions::GetGadgetItemText(int32_t, int32_t, int64_t p) {
 
 // --- Tag protocol and the command layer's hooks ------------------------------------------
 
+QWidget* GadgetWidget(int64_t gadget) {
+    KS_GadgetStructure* record = FindGadget(gadget);
+    return record ? ViewOf(record) : nullptr;
+}
+
 KSGadgetView* GadgetViewOf(QWidget* widget) {
     return dynamic_cast<KSGadgetView*>(widget);
 }
@@ -195,14 +210,14 @@ KSGadgetFunctions* KSGadgetView::functions() const {
     return record ? record->Functions : nullptr;
 }
 
-void MarkGadgetViewDestroyed(QWidget* view) {
-    if (KSGadgetView* tagged = GadgetViewOf(view)) {
+void MarkGadgetViewDestroyed(KSWidget* view) {
+    if (KSGadgetView* tagged = GadgetViewOf(QtWidget(view))) {
         tagged->setAlreadyDestroyed(true);
     }
 }
 
-void DestroyGadgetContainer(QWidget* container) {
-    delete container;
+void DestroyGadgetContainer(KSWidget* container) {
+    delete QtWidget(container);
 }
 
 // --- Drops ---------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QWidget;
 
 class KSGadgetView {
 public:

@@ -1,20 +1,20 @@
-// Gadgets: numbered controls inside a window. Each gadget is a Qt view (with the container
-// that is moved and sized), a functions object that carries out every gadget command for
-// its kind, and a record in the gadget registry. The generic commands look the gadget up
-// by number and call the matching virtual method, so each kind overrides only what it
-// does differently. Kinds: list views and buttons.
+// Gadgets: numbered controls inside a window. Each gadget is a platform view (with the
+// container that is moved and sized), held here as a KSWidget handle; a functions object
+// that carries out every gadget command for its kind; and a record in the gadget registry.
+// The generic commands look the gadget up by number and call the matching virtual method,
+// so each kind overrides only what it does differently. Kinds: list views and buttons.
 //
 // Texts cross this interface as runtime strings; text results come back through the
 // temporary buffer at byte position p (normally TempOffset), as the string functions do.
 //
-// Main thread only.
+// Main thread only. Typed access to the views is in gadgets_qt.h.
 #pragma once
 
 #include "runtime/core/objects/objects.h"
 
 #include <cstdint>
 
-class QWidget;
+struct KSWidget; // a platform widget, see windows.h
 class KSGadgetFunctions;
 
 // --- Gadget records -----------------------------------------------------------------------
@@ -26,38 +26,38 @@ struct KS_GadgetStructure {
     // The control; the record's live marker. One member per kind that the view can be
     // (this system makes Button and ListView).
     union {
-        QWidget* Gadget;
-        QWidget* Control;
-        QWidget* Button;
-        QWidget* Text;
-        QWidget* String;
-        QWidget* Progress;
-        QWidget* Image;
-        QWidget* Box;
-        QWidget* Popup;
-        QWidget* Combo;
-        QWidget* TextView;
-        QWidget* Calendar;
-        QWidget* Panel;
-        QWidget* TrackBar;
-        QWidget* ScrollBar;
-        QWidget* ListView;
-        QWidget* ListIcon;
-        QWidget* Splitter;
-        QWidget* Spin;
-        QWidget* Frame;
-        QWidget* Web;
-        QWidget* HyperLink;
-        QWidget* Tree;
-        QWidget* ExplorerList;
-        QWidget* ScrollArea;
-        QWidget* Option;
-        QWidget* Date;
-        QWidget* Shortcut;
-        QWidget* Scintilla;
-        QWidget* Canvas;
+        KSWidget* Gadget;
+        KSWidget* Control;
+        KSWidget* Button;
+        KSWidget* Text;
+        KSWidget* String;
+        KSWidget* Progress;
+        KSWidget* Image;
+        KSWidget* Box;
+        KSWidget* Popup;
+        KSWidget* Combo;
+        KSWidget* TextView;
+        KSWidget* Calendar;
+        KSWidget* Panel;
+        KSWidget* TrackBar;
+        KSWidget* ScrollBar;
+        KSWidget* ListView;
+        KSWidget* ListIcon;
+        KSWidget* Splitter;
+        KSWidget* Spin;
+        KSWidget* Frame;
+        KSWidget* Web;
+        KSWidget* HyperLink;
+        KSWidget* Tree;
+        KSWidget* ExplorerList;
+        KSWidget* ScrollArea;
+        KSWidget* Option;
+        KSWidget* Date;
+        KSWidget* Shortcut;
+        KSWidget* Scintilla;
+        KSWidget* Canvas;
     };
-    QWidget* Container;           // what sits in the window and is moved, sized and hidden
+    KSWidget* Container;          // what sits in the window and is moved, sized and hidden
     KSGadgetFunctions* Functions; // owned by the record
     int64_t Spare;                // always 0
     int64_t WindowID;             // window whose gadget list the gadget was created in
@@ -85,7 +85,7 @@ public:
 
     // Registers the gadget under number (AnyNumber: a dynamic id) and returns its record,
     // or null when the registry has no room.
-    KS_GadgetStructure* setup(int64_t number, int32_t type, QWidget* view, QWidget* container,
+    KS_GadgetStructure* setup(int64_t number, int32_t type, KSWidget* view, KSWidget* container,
                               int32_t flags);
     // Takes over an existing record (its previous functions object is deleted).
     void reuse(KS_GadgetStructure* record, int32_t type);
@@ -175,8 +175,6 @@ int64_t GadgetWidth(int64_t gadget);
 int64_t GadgetHeight(int64_t gadget);
 // IgnoreValue keeps a coordinate as it is.
 void ResizeGadget(int64_t gadget, int32_t x, int32_t y, int32_t width, int32_t height);
-// The control (the view) of a gadget, null when there is none.
-QWidget* GadgetWidget(int64_t gadget);
 
 // --- Kinds ----------------------------------------------------------------------------------
 

@@ -13,9 +13,9 @@ struct KS_List;
 // The live record of a gadget, or null.
 KS_GadgetStructure* FindGadget(int64_t gadget);
 // Tells a gadget view that its record is gone, so that its destruction does nothing more.
-void MarkGadgetViewDestroyed(QWidget* view);
+void MarkGadgetViewDestroyed(KSWidget* view);
 // Takes the container out of its window and destroys it with its view.
-void DestroyGadgetContainer(QWidget* container);
+void DestroyGadgetContainer(KSWidget* container);
 // Installs the default button's Return in the key filter (once).
 void InitGadgetKeyHandler();
 

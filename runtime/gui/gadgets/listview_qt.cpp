@@ -4,7 +4,7 @@
 
 #include "runtime/core/lists/lists.h"
 #include "runtime/gui/events/events.h"
-#include "runtime/gui/windows/windows.h"
+#include "runtime/gui/windows/windows_qt.h"
 
 #include <QMouseEvent>
 
@@ -128,7 +128,7 @@ void KSListViewTableView::focusInEvent(QFocusEvent* event) {
 
 int64_t ListViewGadget(int64_t gadget, int32_t x, int32_t y, int32_t width, int32_t height,
                        int32_t flags) {
-    QWidget* parent = KSGadgetList::currentView();
+    QWidget* parent = QtWidget(KSGadgetList::currentView());
     auto* view = new (std::nothrow) KSListViewTableView(nullptr);
     if (!view) {
         return 0;
@@ -138,7 +138,8 @@ int64_t ListViewGadget(int64_t gadget, int32_t x, int32_t y, int32_t width, int3
     if (!functions) {
         return reinterpret_cast<int64_t>(view);
     }
-    KS_GadgetStructure* record = functions->setup(gadget, GadgetType_ListView, view, view, flags);
+    KS_GadgetStructure* record =
+        functions->setup(gadget, GadgetType_ListView, KSWidgetOf(view), KSWidgetOf(view), flags);
     if (!record) {
         delete functions;
         delete view;

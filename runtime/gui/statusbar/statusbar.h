@@ -11,8 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-class QWidget;
-class QLabel;
+struct KSWidget; // a platform widget, see windows.h
 
 // Bar and label heights, in units.
 constexpr int32_t StatusBarHeight = 24;
@@ -32,10 +31,10 @@ struct StatusFieldRect {
 };
 
 struct KS_StatusBarStructure {
-    QWidget* View; // the KSStatusBarView; the record's live marker
-    QWidget* Window;
+    KSWidget* View; // the KSStatusBarView; the record's live marker
+    KSWidget* Window;
     std::vector<StatusFieldRect>* FieldRects;
-    std::vector<QLabel*>* FieldViews; // null until the field first gets a text
+    std::vector<KSWidget*>* FieldViews; // each field's label, null until it first gets a text
     int32_t FieldCount;
     int32_t NextFieldX;
 };

@@ -6,7 +6,7 @@
 // The live record of a status bar, or null.
 KS_StatusBarStructure* FindStatusBar(int64_t number);
 // New empty field lists for a record just created; false when memory is short.
-bool InitStatusBarRecord(KS_StatusBarStructure* record, QWidget* view, QWidget* window);
+bool InitStatusBarRecord(KS_StatusBarStructure* record, KSWidget* view, KSWidget* window);
 // Releases the field lists and removes the record from the registry.
 void ReleaseStatusBarRecord(int64_t number);
 // Makes a bar the one AddStatusBarField works on.

@@ -2,7 +2,7 @@
 // the commands that create, fill, lay out and free bars.
 #include "runtime/gui/events/events.h"
 #include "runtime/gui/statusbar/statusbar_internal.h"
-#include "runtime/gui/windows/windows.h"
+#include "runtime/gui/windows/windows_qt.h"
 
 #include <QLabel>
 #include <QLinearGradient>
@@ -30,7 +30,7 @@ public:
     void detach() { detached_ = true; }
     void freeStatusBar() {
         KS_StatusBarStructure* record = detached_ ? nullptr : FindStatusBar(StatusBarID);
-        if (record && record->View == this) {
+        if (record && record->View == KSWidgetOf(this)) {
             ReleaseStatusBarRecord(StatusBarID);
         }
         detached_ = true;
@@ -54,17 +54,21 @@ private:
 };
 
 KSStatusBarView* ViewOf(const KS_StatusBarStructure* record) {
-    return record ? static_cast<KSStatusBarView*>(record->View) : nullptr;
+    return record ? static_cast<KSStatusBarView*>(QtWidget(record->View)) : nullptr;
+}
+
+QLabel* LabelOf(KSWidget* handle) {
+    return static_cast<QLabel*>(QtWidget(handle));
 }
 
 void PlaceLabels(KS_StatusBarStructure* record, int32_t width) {
     std::vector<bool> labelled;
-    for (QLabel* label : *record->FieldViews) {
+    for (KSWidget* label : *record->FieldViews) {
         labelled.push_back(label != nullptr);
     }
     for (const StatusFieldFrame& frame :
          LayoutStatusBarFields(*record->FieldRects, labelled, width)) {
-        QLabel* label = (*record->FieldViews)[static_cast<size_t>(frame.field)];
+        QLabel* label = LabelOf((*record->FieldViews)[static_cast<size_t>(frame.field)]);
         const int32_t y = LabelTop - (*record->FieldRects)[static_cast<size_t>(frame.field)].y;
         // A fractional shared width is rounded up so that no text is clipped by a unit.
         label->setGeometry(frame.x, y, static_cast<int>(std::ceil(frame.width)),
@@ -96,7 +100,7 @@ void KSStatusBarView::adjustSize() {
     const int32_t width = content ? content->width() : 0;
     const int32_t height = content ? content->height() : 0;
     KS_StatusBarStructure* record = detached_ ? nullptr : FindStatusBar(StatusBarID);
-    if (record && record->View == this) {
+    if (record && record->View == KSWidgetOf(this)) {
         PlaceLabels(record, width);
     }
     setGeometry(0, height - StatusBarHeight, width, StatusBarHeight);
@@ -115,7 +119,7 @@ int64_t CreateStatusBar(int64_t number, int64_t window) {
     }
     const int64_t id = number == AnyNumber ? reinterpret_cast<int64_t>(record) : number;
     auto* view = new (std::nothrow) KSStatusBarView(id, content);
-    if (!view || !InitStatusBarRecord(record, view, windowWidget)) {
+    if (!view || !InitStatusBarRecord(record, KSWidgetOf(view), KSWidgetOf(windowWidget))) {
         delete view;
         FreeObject(StatusBarRegistry, id);
         return 0;
@@ -133,13 +137,14 @@ void StatusBarText(int64_t number, int32_t field, const char16_t* text, int32_t 
         return;
     }
     KSStatusBarView* view = ViewOf(record);
-    QLabel*& label = (*record->FieldViews)[static_cast<size_t>(field)];
-    if (!label) {
-        label = NewFieldLabel(view, (*record->FieldRects)[static_cast<size_t>(field)]);
-        if (!label) {
+    KSWidget*& slot = (*record->FieldViews)[static_cast<size_t>(field)];
+    if (!slot) {
+        slot = KSWidgetOf(NewFieldLabel(view, (*record->FieldRects)[static_cast<size_t>(field)]));
+        if (!slot) {
             return;
         }
     }
+    QLabel* label = LabelOf(slot);
     label->setText(QString::fromUtf16(text ? text : u""));
     if (flags & StatusBarText_Right) {
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -168,7 +173,7 @@ void FreeStatusBar(int64_t number) {
     // Should the deferred deletion not have run yet, the record goes now and the view's
     // later destruction finds nothing to do.
     KS_StatusBarStructure* record = FindStatusBar(number);
-    if (record && record->View == view) {
+    if (record && record->View == KSWidgetOf(view)) {
         view->detach();
         ReleaseStatusBarRecord(number);
     }
@@ -179,7 +184,7 @@ void StatusBarWindowResized(int64_t window) {
     int64_t id = 0;
     ResetObjectIteration(StatusBarRegistry);
     while (auto* record = static_cast<KS_StatusBarStructure*>(NextObject(StatusBarRegistry, &id))) {
-        if (record->Window == windowWidget) {
+        if (record->Window == KSWidgetOf(windowWidget)) {
             ViewOf(record)->adjustSize();
         }
     }

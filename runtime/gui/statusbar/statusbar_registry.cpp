@@ -31,9 +31,9 @@ KS_StatusBarStructure* FindStatusBar(int64_t number) {
     return static_cast<KS_StatusBarStructure*>(GetObject(StatusBarRegistry, number));
 }
 
-bool InitStatusBarRecord(KS_StatusBarStructure* record, QWidget* view, QWidget* window) {
+bool InitStatusBarRecord(KS_StatusBarStructure* record, KSWidget* view, KSWidget* window) {
     record->FieldRects = new (std::nothrow) std::vector<StatusFieldRect>();
-    record->FieldViews = new (std::nothrow) std::vector<QLabel*>();
+    record->FieldViews = new (std::nothrow) std::vector<KSWidget*>();
     if (!record->FieldRects || !record->FieldViews) {
         delete record->FieldRects;
         delete record->FieldViews;

@@ -87,12 +87,8 @@ WindowRecord* FindWindow(int64_t number) {
 }
 
 int64_t WindowHandle(int64_t number) {
-    return reinterpret_cast<int64_t>(WindowWidget(number));
-}
-
-QWidget* WindowWidget(int64_t number) {
     WindowRecord* record = FindWindow(number);
-    return record ? record->Window : nullptr;
+    return record ? reinterpret_cast<int64_t>(record->Window) : 0;
 }
 
 void SetWindowResizedHook(WindowResizedHook hook) {
@@ -102,7 +98,7 @@ void SetWindowResizedHook(WindowResizedHook hook) {
 // --- Delegate
 // -------------------------------------------------------------------------------------
 
-void KSWindowEvents::connect(QWidget* window, int64_t id) {
+void KSWindowEvents::connect(KSWidget* window, int64_t id) {
     WindowInstance = window;
     WindowID = id;
     ZoomEvent = 0;
@@ -165,11 +161,11 @@ void KSWindowEvents::windowShouldZoom(bool larger) {
 
 // --- Gadget lists --------------------------------------------------------------------------------
 
-KSGadgetList::KSGadgetList(QWidget* window)
-    : TopWindow(window), TopView(WindowContentView(window)), Views(ViewStackStep, nullptr),
+KSGadgetList::KSGadgetList(KSWidget* window)
+    : TopWindow(window), TopView(ContentViewOf(window)), Views(ViewStackStep, nullptr),
       StackSize(ViewStackStep), StackIndex(0) {}
 
-void KSGadgetList::push(QWidget* view) {
+void KSGadgetList::push(KSWidget* view) {
     if (StackIndex >= StackSize) {
         StackSize += ViewStackStep;
         Views.resize(static_cast<size_t>(StackSize), nullptr);
@@ -181,7 +177,7 @@ void KSGadgetList::push(QWidget* view) {
 void KSGadgetList::pop() {
     if (StackIndex < 1) {
         StackIndex = 0;
-        TopView = WindowContentView(TopWindow);
+        TopView = ContentViewOf(TopWindow);
         return;
     }
     StackIndex--;
@@ -193,17 +189,17 @@ KSGadgetList* KSGadgetList::currentList() {
     return ListState ? ListState->current : nullptr;
 }
 
-QWidget* KSGadgetList::currentWindow() {
+KSWidget* KSGadgetList::currentWindow() {
     KSGadgetList* list = currentList();
     return list ? list->TopWindow : nullptr;
 }
 
-QWidget* KSGadgetList::currentView() {
+KSWidget* KSGadgetList::currentView() {
     KSGadgetList* list = currentList();
     return list ? list->TopView : nullptr;
 }
 
-KSGadgetList* KSGadgetList::listFromWindow(QWidget* window) {
+KSGadgetList* KSGadgetList::listFromWindow(KSWidget* window) {
     if (!ListState)
         return nullptr;
     for (KSGadgetList* list : *ListState->lists) {
@@ -213,10 +209,10 @@ KSGadgetList* KSGadgetList::listFromWindow(QWidget* window) {
     return nullptr;
 }
 
-QWidget* KSGadgetList::setWindow(QWidget* window) {
+KSWidget* KSGadgetList::setWindow(KSWidget* window) {
     if (!ListState)
         return nullptr;
-    QWidget* previous = currentWindow();
+    KSWidget* previous = currentWindow();
     KSGadgetList* list = listFromWindow(window);
     if (!list) {
         list = new KSGadgetList(window);
@@ -226,7 +222,7 @@ QWidget* KSGadgetList::setWindow(QWidget* window) {
     return previous;
 }
 
-void KSGadgetList::removeWindow(QWidget* window) {
+void KSGadgetList::removeWindow(KSWidget* window) {
     KSGadgetList* list = listFromWindow(window);
     if (!list)
         return;

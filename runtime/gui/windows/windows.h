@@ -2,8 +2,9 @@
 // events, a content view with its origin at the top left, one gadget list per window
 // naming the view new gadgets go into, and the menu registry.
 //
-// Platform windows are QWidget top-level widgets; handles cross the runtime's interface
-// as 64-bit integers (the widget's address), as every object handle does.
+// Platform windows are the platform's top-level widgets, held here as KSWidget handles;
+// handles cross the runtime's interface as 64-bit integers (the widget's address), as
+// every object handle does. Typed access to the widgets is in windows_qt.h.
 #pragma once
 
 #include "runtime/core/objects/objects.h"
@@ -12,7 +13,9 @@
 #include <cstdint>
 #include <vector>
 
-class QWidget;
+// A platform widget as portable code holds it: declared, never defined. Only the platform
+// glue turns a handle into the widget it stands for (windows_qt.h) and back.
+struct KSWidget;
 class KSWindowEvents;
 
 // --- Flags and styles ---------------------------------------------------------------------------
@@ -46,10 +49,10 @@ constexpr int32_t IgnoreValue = -65535;
 // --- Window records ---------------------------------------------------------------------------
 
 struct WindowRecord {
-    QWidget* Window; // the KSWindow; the record's live marker
+    KSWidget* Window; // the KSWindow; the record's live marker
     KSWindowEvents* Delegate;
-    KSShortcutList* Shortcuts;  // null until the first AddKeyboardShortcut
-    QWidget* PreviousKeyWindow; // the key window when this one opened, or null
+    KSShortcutList* Shortcuts;   // null until the first AddKeyboardShortcut
+    KSWidget* PreviousKeyWindow; // the key window when this one opened, or null
 };
 
 extern ObjectRegistry* WindowRegistry;
@@ -72,11 +75,6 @@ int64_t WindowNumberOf(int64_t platformWindow);
 // The live record of a window, or null.
 WindowRecord* FindWindow(int64_t number);
 
-// Typed access for the other toolkit libraries.
-QWidget* WindowWidget(int64_t number);
-// The content view of a toolkit window (its top-level widget), null for any other widget.
-QWidget* WindowContentView(QWidget* window);
-
 // Called with the platform window whenever a window's size changed; the status bar
 // library installs it.
 using WindowResizedHook = void (*)(int64_t platformWindow);
@@ -86,29 +84,29 @@ void SetWindowResizedHook(WindowResizedHook hook);
 
 class KSGadgetList {
 public:
-    explicit KSGadgetList(QWidget* window);
+    explicit KSGadgetList(KSWidget* window);
 
-    void push(QWidget* view);
+    void push(KSWidget* view);
     void pushNoView() { push(nullptr); }
     void pop();
-    void set(QWidget* view) { TopView = view; }
-    QWidget* top() const { return TopView; }
-    QWidget* window() const { return TopWindow; }
+    void set(KSWidget* view) { TopView = view; }
+    KSWidget* top() const { return TopView; }
+    KSWidget* window() const { return TopWindow; }
     int32_t stackIndex() const { return StackIndex; }
 
     // The current list and its window and view; null when there is no current list.
     static KSGadgetList* currentList();
-    static QWidget* currentWindow();
-    static QWidget* currentView();
-    static KSGadgetList* listFromWindow(QWidget* window);
+    static KSWidget* currentWindow();
+    static KSWidget* currentView();
+    static KSGadgetList* listFromWindow(KSWidget* window);
     // Makes the window's list current (creating it); answers the previous current window.
-    static QWidget* setWindow(QWidget* window);
-    static void removeWindow(QWidget* window);
+    static KSWidget* setWindow(KSWidget* window);
+    static void removeWindow(KSWidget* window);
 
 private:
-    QWidget* TopWindow;
-    QWidget* TopView;
-    std::vector<QWidget*> Views;
+    KSWidget* TopWindow;
+    KSWidget* TopView;
+    std::vector<KSWidget*> Views;
     int32_t StackSize;
     int32_t StackIndex;
 };
@@ -121,8 +119,8 @@ struct MenuRecord {
     void* MenuObject; // KSMenuObject
     int32_t Value;
     int32_t Popup;
-    QWidget* Window; // the window the menu bar belongs to
-    void* MenuBar;   // the platform menu bar
+    KSWidget* Window; // the window the menu bar belongs to
+    void* MenuBar;    // the platform menu bar
 };
 
 extern ObjectRegistry* MenuRegistry;

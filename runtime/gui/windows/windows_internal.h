@@ -6,7 +6,7 @@
 // The window's delegate: turns the window's notifications into runtime events.
 class KSWindowEvents {
 public:
-    void connect(QWidget* window, int64_t id);
+    void connect(KSWidget* window, int64_t id);
     // A close request: posts Event_CloseWindow and answers false (the window stays open).
     bool windowShouldClose();
     // The window is closing: releases its record, gadget list and queued events.
@@ -24,17 +24,12 @@ public:
     void postPendingZoom();
     int64_t windowID() const { return WindowID; }
 
-    QWidget* WindowInstance = nullptr;
+    KSWidget* WindowInstance = nullptr;
     int64_t WindowID = 0;
     int32_t ZoomEvent = 0;
 };
 
-// Makes a window the active (key) window.
-void MakeKeyWindow(QWidget* window);
-bool IsKeyWindow(QWidget* window);
-bool IsVisibleWindow(QWidget* window);
-// Closes the platform window without a close request; the delegate's windowWillClose
-// runs before it returns.
-void ClosePlatformWindow(QWidget* window);
+// The content view of a toolkit window, null for any other widget.
+KSWidget* ContentViewOf(KSWidget* window);
 
 extern WindowResizedHook WindowResized;

@@ -1,6 +1,7 @@
 // Windows on Qt: a top-level widget per window whose events feed the delegate, and a
 // content view that fills it, with its origin at the top left and its background clicks
 // reported as events.
+#include "runtime/gui/windows/windows_qt.h"
 #include "runtime/gui/windows/windows_internal.h"
 
 #include "runtime/gui/events/events_qt.h"
@@ -227,6 +228,32 @@ KSWindow* CreatePlatformWindow(int32_t width, int32_t height, const char16_t* ti
     return window;
 }
 
+void MakeKeyWindow(QWidget* window) {
+    RaiseWindow(window);
+    window->activateWindow();
+}
+
+bool IsKeyWindow(QWidget* window) {
+    return QApplication::activeWindow() == window;
+}
+
+bool IsVisibleWindow(QWidget* window) {
+    return window->isVisible();
+}
+
+// Closes the platform window without a close request; the delegate's windowWillClose
+// runs before it returns.
+void ClosePlatformWindow(QWidget* widget) {
+    auto* window = static_cast<KSWindow*>(widget);
+    window->closing = true;
+    window->close();
+    // A close Qt refused to deliver still ends the window.
+    if (window->delegate) {
+        window->willClose();
+        window->deleteLater();
+    }
+}
+
 } // namespace
 
 int64_t OpenWindow(int64_t number, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -248,35 +275,36 @@ int64_t OpenWindow(int64_t number, int32_t x, int32_t y, int32_t width, int32_t 
     }
     const int64_t id = number == AnyNumber ? reinterpret_cast<int64_t>(record) : number;
     auto* delegate = new KSWindowEvents();
-    delegate->connect(window, id);
+    delegate->connect(KSWidgetOf(window), id);
     window->delegate = delegate;
-    *record = {window, delegate, nullptr, previousKey};
+    *record = {KSWidgetOf(window), delegate, nullptr, KSWidgetOf(previousKey)};
     window->content = new KSFlippedWindowView(window, id);
     window->content->setGeometry(window->rect());
     Place(window, x, y, flags);
     Show(window, flags);
     window->opening = false;
     if (!(flags & WindowNoGadgets))
-        KSGadgetList::setWindow(window);
+        KSGadgetList::setWindow(KSWidgetOf(window));
     return number == AnyNumber ? id : reinterpret_cast<int64_t>(window);
 }
 
 // The window that takes the focus from a closing key window: the window that was key
 // when it opened, if still visible, else the first visible window found before it.
 QWidget* FocusSuccessor(const WindowRecord* record) {
-    QWidget* window = record->Window;
+    QWidget* window = QtWidget(record->Window);
     if (!record->PreviousKeyWindow || !IsKeyWindow(window))
         return nullptr;
     QWidget* remembered = nullptr;
     int64_t id = 0;
     ResetObjectIteration(WindowRegistry);
     while (auto* other = static_cast<WindowRecord*>(NextObject(WindowRegistry, &id))) {
+        QWidget* candidate = QtWidget(other->Window);
         if (other->Window == record->PreviousKeyWindow) {
             AbortObjectIteration(WindowRegistry);
-            return IsVisibleWindow(other->Window) ? other->Window : remembered;
+            return IsVisibleWindow(candidate) ? candidate : remembered;
         }
-        if (!remembered && other->Window != window && IsVisibleWindow(other->Window))
-            remembered = other->Window;
+        if (!remembered && candidate != window && IsVisibleWindow(candidate))
+            remembered = candidate;
     }
     return remembered;
 }
@@ -291,21 +319,10 @@ void CloseWindow(int64_t number) {
         return;
     QWidget* successor = FocusSuccessor(record);
     RemoveWindowBindings(number);
-    ClosePlatformWindow(record->Window);
+    ClosePlatformWindow(QtWidget(record->Window));
     // After the close: hiding the key window makes Qt choose a window of its own.
     if (successor)
         MakeKeyWindow(successor);
-}
-
-void ClosePlatformWindow(QWidget* widget) {
-    auto* window = static_cast<KSWindow*>(widget);
-    window->closing = true;
-    window->close();
-    // A close Qt refused to deliver still ends the window.
-    if (window->delegate) {
-        window->willClose();
-        window->deleteLater();
-    }
 }
 
 int64_t WindowNumberOf(int64_t platformWindow) {
@@ -325,15 +342,11 @@ QWidget* WindowContentView(QWidget* widget) {
     return window ? window->content : nullptr;
 }
 
-void MakeKeyWindow(QWidget* window) {
-    RaiseWindow(window);
-    window->activateWindow();
+KSWidget* ContentViewOf(KSWidget* window) {
+    return KSWidgetOf(WindowContentView(QtWidget(window)));
 }
 
-bool IsKeyWindow(QWidget* window) {
-    return QApplication::activeWindow() == window;
-}
-
-bool IsVisibleWindow(QWidget* window) {
-    return window->isVisible();
+QWidget* WindowWidget(int64_t number) {
+    WindowRecord* record = FindWindow(number);
+    return record ? QtWidget(record->Window) : nullptr;
 }

@@ -6,9 +6,9 @@
 #include "runtime/core/lists/lists.h"
 #include "runtime/core/maps/maps.h"
 #include "runtime/core/strings/strings.h"
-#include "runtime/gui/application/application.h"
+#include "runtime/gui/application/application_qt.h"
 #include "runtime/gui/events/events.h"
-#include "runtime/gui/windows/windows.h"
+#include "runtime/gui/windows/windows_qt.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "../gui_test_support.h"
-#include "runtime/gui/gadgets/gadgets.h"
+#include "runtime/gui/gadgets/gadgets_qt.h"
 #include "runtime/gui/statusbar/statusbar.h"
 
 #include <QListView>

@@ -68,8 +68,8 @@ TEST_F(WindowsTest, TheMainWindowIsTitledClosableMinimisableFixedAndCentred) {
     EXPECT_TRUE(window->isVisible());
     const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
     EXPECT_LE((window->geometry().center() - centre).manhattanLength(), 2);
-    EXPECT_EQ(KSGadgetList::currentWindow(), window);
-    EXPECT_EQ(KSGadgetList::currentView(), WindowContentView(window));
+    EXPECT_EQ(KSGadgetList::currentWindow(), KSWidgetOf(window));
+    EXPECT_EQ(KSGadgetList::currentView(), KSWidgetOf(WindowContentView(window)));
 }
 
 TEST_F(WindowsTest, PlacementFollowsTheFlags) {
@@ -188,13 +188,13 @@ TEST_F(WindowsTest, GadgetListsFollowTheWindowsOpenedAndClosed) {
     OpenWindow(0, 0, 0, 100, 100, u"a", 0x4);
     OpenWindow(1, 0, 0, 100, 100, u"hidden", 0x1);
     EXPECT_FALSE(WindowWidget(1)->isVisible());
-    EXPECT_EQ(KSGadgetList::currentWindow(), WindowWidget(1));
+    EXPECT_EQ(KSGadgetList::currentWindow(), KSWidgetOf(WindowWidget(1)));
     OpenWindow(2, 0, 0, 100, 100, u"no list", 0x4 | 0x1000);
-    EXPECT_EQ(KSGadgetList::currentWindow(), WindowWidget(1));
+    EXPECT_EQ(KSGadgetList::currentWindow(), KSWidgetOf(WindowWidget(1)));
     CloseWindow(1);
     EXPECT_EQ(KSGadgetList::currentList(), nullptr);
     EXPECT_EQ(KSGadgetList::currentView(), nullptr);
-    EXPECT_NE(KSGadgetList::listFromWindow(WindowWidget(0)), nullptr);
+    EXPECT_NE(KSGadgetList::listFromWindow(KSWidgetOf(WindowWidget(0))), nullptr);
 }
 
 TEST_F(WindowsTest, ClosingTheKeyWindowHandsTheFocusBack) {
