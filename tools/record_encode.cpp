@@ -78,7 +78,9 @@ std::string ToRecordSamples(const std::vector<float>& mono, int64_t sourceRate, 
     samples.resize(at->size());
     clipped = 0;
     for (size_t k = 0; k < at->size(); k++) {
-        const double value = std::nearbyint(static_cast<double>((*at)[k]) * gain * 32768.0);
+        // A float file may hold NaN, which no 16-bit sample stands for: silence.
+        const double sample = std::isnan((*at)[k]) ? 0.0 : static_cast<double>((*at)[k]);
+        const double value = std::nearbyint(sample * gain * 32768.0);
         const double kept = std::clamp(value, -32768.0, 32767.0);
         clipped += kept != value ? 1 : 0;
         samples[k] = static_cast<int16_t>(kept);
