@@ -67,6 +67,20 @@ TEST_F(ToolTest, PackTakesEverySoundFileTheLibraryReads) {
     }
     // 24-bit stereo FLAC against the same sine as mono 16-bit WAV.
     EXPECT_NEAR(records[1]["snrDb"].get<double>(), records[0]["snrDb"].get<double>(), 0.5);
+
+    // Floats that no 16-bit sample holds: NaN is silence, the infinities are clipped.
+    SF_INFO info{};
+    info.samplerate = 8000;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* odd = sf_open(Path("odd.wav").c_str(), SFM_WRITE, &info);
+    const float values[] = {NAN, 0.5f, INFINITY, -INFINITY};
+    ASSERT_EQ(sf_writef_float(odd, values, 4), 4);
+    sf_close(odd);
+    const nlohmann::json oddRecord =
+        Preview(RunTool({"pack", "--json", Path("odd.sel"), Path("odd.wav")}));
+    EXPECT_EQ(oddRecord[0]["samples"], 4);
+    EXPECT_EQ(oddRecord[0]["clipped"], 2);
 }
 
 // One clear line for each refused file, no package: what the library cannot read, a
