@@ -1,6 +1,7 @@
 // The tool as a user works it, in-process on the headless platform with the real runtime:
-// clicks and key presses on window 0, the dialogs answered by typing, sound through SDL's
-// disk driver in real time. HOME and XDG_CONFIG_HOME are temporary folders.
+// clicks and key presses on window 0, the dialogs answered by typing, sound through the
+// output without a device, whose mix the test pulls and compares sample for sample. HOME
+// and XDG_CONFIG_HOME are temporary folders.
 #include "app/decode/adpcm_encode.h"
 #include "app/decode/package_reader.h"
 #include "app/main_window.h"
@@ -12,6 +13,7 @@
 #include "runtime/gui/statusbar/statusbar.h"
 #include "runtime/gui/windows/windows_qt.h"
 #include "runtime/sound/sound.h"
+#include "runtime/sound/sound_null.h"
 #include "tests/file_size_limit.h"
 #include "tests/runtime/gui/dialog_driver.h"
 
@@ -32,15 +34,16 @@
 
 namespace {
 
-// The process: temporary home and configuration folders, sound captured by the disk
-// driver at the pace of a real card, and the program started once.
+// The process: temporary home and configuration folders, the program started once, then
+// its audio output exchanged for the one without a device.
 class ProgramEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         home_ = std::make_unique<TemporaryHome>();
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", (home_->home() + "/audio.raw").toLocal8Bit().constData(), 1);
         RunStartup();
+        EndSound();
+        SetSoundPlatform(NullSoundPlatform());
+        InitSound();
     }
     void TearDown() override {
         CloseWindow(AllObjects);
@@ -157,6 +160,7 @@ TEST_F(MainWindowTest, ACancelledDialogChangesNothing) {
     EXPECT_TRUE(QDir(ProgramEnvironment::Home()).entryList({"*.WAV"}).isEmpty());
 }
 
+// What plays is the selected sample, converted to 44100 Hz stereo, sample for sample.
 TEST_F(MainWindowTest, ReturnPlaysPlayRestartsAndStopSilences) {
     Decode(WritePackage(folder.path()));
     QTest::keyClick(GadgetWidget(SampleListGadget), Qt::Key_Return);
@@ -164,14 +168,22 @@ TEST_F(MainWindowTest, ReturnPlaysPlayRestartsAndStopSilences) {
     ASSERT_NE(IsSound(0), 0);
     EXPECT_EQ(SoundStatus(0), 1);
     EXPECT_EQ(SoundLength(0), 2206 * 4); // a padding sample; 11025 Hz made 44100 Hz
-    Pump(120);
-    const int64_t later = SoundPosition(0);
-    EXPECT_GT(later, 0);
+    std::vector<int16_t> heard(2 * 400);
+    EXPECT_EQ(PullNullSound(reinterpret_cast<uint8_t*>(heard.data()), 1600), 1600);
+    EXPECT_EQ(SoundPosition(0), 400);
+    const auto* entry = static_cast<SampleEntry*>(SelectElement(Samples.list, 0));
+    const auto* source = reinterpret_cast<const int16_t*>(entry->WavImage + WavHeaderSize);
+    for (size_t frame = 0; frame < 400; frame++) { // each sample four times, left and right
+        ASSERT_EQ(heard[2 * frame], source[frame / 4]) << frame;
+        ASSERT_EQ(heard[2 * frame + 1], source[frame / 4]) << frame;
+    }
     Click(PlayGadget);
     EXPECT_EQ(SoundStatus(0), 1);
-    EXPECT_LT(SoundPosition(0), later); // from the start again, not a second copy
+    EXPECT_EQ(SoundPosition(0), 0); // from the start again, not a second copy
     Click(StopGadget);
     EXPECT_EQ(SoundStatus(0), 0);
+    EXPECT_EQ(PullNullSound(reinterpret_cast<uint8_t*>(heard.data()), 1600), 1600);
+    EXPECT_EQ(heard, std::vector<int16_t>(800, 0)); // silence at once
     // The selection of another row plays that row.
     SetGadgetState(SampleListGadget, 1);
     Click(PlayGadget);
