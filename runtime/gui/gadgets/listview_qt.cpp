@@ -6,7 +6,10 @@
 #include "runtime/gui/events/events.h"
 #include "runtime/gui/windows/windows_qt.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QToolTip>
 
 #include <new>
 
@@ -122,6 +125,29 @@ void KSListViewTableView::focusInEvent(QFocusEvent* event) {
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         ResumeEvents();
     }
+}
+
+QString KSListViewTableView::toolTipAt(const QPoint& at) const {
+    const QModelIndex index = indexAt(at);
+    const QString text = index.data(Qt::DisplayRole).toString();
+    // The room the list shows of the row, from the row's left edge to the viewport's
+    // right, less the style's margins on both sides (the row itself is as wide as its text).
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const int room = viewport()->width() - visualRect(index).left() - margin;
+    const bool fits = fontMetrics().horizontalAdvance(text) <= room;
+    return index.isValid() && !fits ? text : QString();
+}
+
+bool KSListViewTableView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QListView::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip = toolTipAt(help->pos());
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(indexAt(help->pos())));
+    return true;
 }
 
 // --- Creation ----------------------------------------------------------------------------------

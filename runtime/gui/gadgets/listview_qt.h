@@ -38,12 +38,17 @@ public:
     explicit KSListViewTableView(QWidget* parent);
     ~KSListViewTableView() override;
 
+    // The tooltip of the row at a viewport point: its whole text when it does not fit.
+    QString toolTipAt(const QPoint& at) const;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // A row whose text does not fit shows the whole text as its tooltip.
+    bool viewportEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override { forwardDragEnter(event); }
     void dragMoveEvent(QDragMoveEvent* event) override { forwardDragMove(event); }
     void dropEvent(QDropEvent* event) override { forwardDrop(event); }

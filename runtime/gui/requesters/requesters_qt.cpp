@@ -68,6 +68,17 @@ int32_t AskWithButtons(QMessageBox& box, int32_t flags) {
 
 } // namespace
 
+// The title of the window the box belongs to, else of the first shown window that has one.
+QString ProgramWindowTitle(const QWidget* keyWindow) {
+    if (keyWindow && !keyWindow->windowTitle().isEmpty())
+        return keyWindow->windowTitle();
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && !window->windowTitle().isEmpty())
+            return window->windowTitle();
+    }
+    return {};
+}
+
 int32_t MessageRequester(const char16_t* title, const char16_t* text, int32_t flags) {
     if (!RequestersCanRun())
         return 0;
@@ -75,6 +86,8 @@ int32_t MessageRequester(const char16_t* title, const char16_t* text, int32_t fl
     int32_t result = 0;
     {
         QMessageBox box(keeper.Window());
+        // Titled like the program's window, not with the executable's file name.
+        box.setWindowTitle(ProgramWindowTitle(keeper.Window()));
         box.setText(PlatformText(title));
         box.setInformativeText(PlatformText(text));
         if (flags & (RequesterYesNo | RequesterYesNoCancel)) {

@@ -4,6 +4,9 @@
 #include "runtime/gui/statusbar/statusbar_internal.h"
 #include "runtime/gui/windows/windows_qt.h"
 
+// Qt's headers after the runtime's: Qt defines "slots" as a macro.
+#include "runtime/gui/statusbar/eliding_label_qt.h"
+
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -78,7 +81,7 @@ void PlaceLabels(KS_StatusBarStructure* record, int32_t width) {
 }
 
 QLabel* NewFieldLabel(QWidget* bar, const StatusFieldRect& rect) {
-    auto* label = new (std::nothrow) QLabel(bar);
+    auto* label = new (std::nothrow) KSElidingLabel(bar);
     if (!label) {
         return nullptr;
     }

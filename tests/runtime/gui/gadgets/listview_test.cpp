@@ -3,6 +3,8 @@
 // none).
 #include "gadget_fixture.h"
 
+#include "runtime/gui/gadgets/listview_qt.h"
+
 #include <QFocusEvent>
 #include <QTest>
 
@@ -29,6 +31,17 @@ void MouseAt(QListView* view, Qt::MouseButton button, int row, bool twice = fals
     const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
     twice ? QTest::mouseDClick(view->viewport(), button, {}, at)
           : QTest::mouseClick(view->viewport(), button, {}, at);
+}
+
+// A row too long for the list shows its whole text as a tooltip; one that fits shows none.
+TEST_F(ListViewTest, ARowThatDoesNotFitShowsItsTextAsATooltip) {
+    const std::u16string longName = u"the_package_name_at_the_end_of_a_long_path.sel.000";
+    QListView* view = MakeList({u"a.sel.000", longName.c_str()});
+    const std::pair<int, QString> cases[] = {{1, QString::fromStdU16String(longName)}, {0, ""}};
+    for (const auto& [row, tip] : cases) {
+        const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+        EXPECT_EQ(static_cast<KSListViewTableView*>(view)->toolTipAt(at), tip) << row;
+    }
 }
 
 TEST_F(ListViewTest, ItemPositionsAppendInsertFirstOrPlaceTheRow) {

@@ -15,6 +15,7 @@ using MessageRequesterTest = RequesterTest;
 // Shown over the key window, which comes back after each answer.
 TEST_F(MessageRequesterTest, FlagsChooseTheButtonsAndEachAnswersWithItsCode) {
     QWidget window;
+    window.setWindowTitle("Marrowvale Sound Decoder V0.12");
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -28,6 +29,7 @@ TEST_F(MessageRequesterTest, FlagsChooseTheButtonsAndEachAnswersWithItsCode) {
             auto* box = qobject_cast<QMessageBox*>(widget);
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->parentWidget(), &window);
+            EXPECT_EQ(box->windowTitle(), "Marrowvale Sound Decoder V0.12");
             EXPECT_EQ(box->text(), "Decode sample package");
             EXPECT_EQ(box->informativeText(), "No samples found.");
             QMap<QString, QAbstractButton*> buttons;

@@ -2,6 +2,8 @@
 // resize hook, and freeing (by command and with the window).
 #include "../gadgets/gadget_fixture.h"
 
+#include "runtime/gui/statusbar/eliding_label_qt.h"
+
 #include <QLabel>
 #include <QPointer>
 
@@ -57,6 +59,14 @@ TEST_F(StatusBarTest, TheProgramsBarCoversTheBottomAndShowsTextsLiterally) {
         EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, alignment) << flags;
     }
     EXPECT_EQ(label->text(), "");
+    // A path longer than the field shows both its ends and whole as a tooltip; the text
+    // itself stays whole.
+    const QString path = "/games/" + QString(200, 'x') + "/music.mus";
+    StatusBarText(0, 0, reinterpret_cast<const char16_t*>(path.utf16()));
+    EXPECT_EQ(label->text(), path);
+    EXPECT_TRUE(static_cast<KSElidingLabel*>(label)->elided());
+    StatusBarText(0, 0, u"/games/music.mus");
+    EXPECT_FALSE(static_cast<KSElidingLabel*>(label)->elided());
 }
 
 TEST_F(StatusBarTest, LabelsOnlyForFieldsWithTextAndSharedWidthsFollowTheWindow) {
