@@ -102,10 +102,12 @@ TEST_F(ReplaceTest, InPlaceLeavesTheOriginalWhenItCannotFinish) {
     // A long sound, so that the kill comes while the tool is at work.
     ASSERT_TRUE(
         WriteSine(Path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 22050, 22050 * 600, 300));
+    // The arguments are made before the fork: the child only execs.
+    const std::string package = Path("p.sel"), sound = "2=" + Path("long.wav");
     const pid_t child = fork();
     if (child == 0) {
-        execl(MV_SOUNDS_TOOL, MV_SOUNDS_TOOL, "replace", Path("p.sel").c_str(),
-              ("2=" + Path("long.wav")).c_str(), "--in-place", static_cast<char*>(nullptr));
+        execl(MV_SOUNDS_TOOL, MV_SOUNDS_TOOL, "replace", package.c_str(), sound.c_str(),
+              "--in-place", static_cast<char*>(nullptr));
         _exit(127);
     }
     usleep(300000);
