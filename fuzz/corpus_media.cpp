@@ -71,7 +71,7 @@ Bytes Samples(size_t count) {
 
 } // namespace
 
-std::vector<Seed> WavReaderSeeds() {
+std::vector<Seed> AudioInputSeeds() {
     const Bytes mono = Chunk("fmt ", Format(1, 1, 8000, 16));
     const Bytes data = Chunk("data", Samples(80));
     return {

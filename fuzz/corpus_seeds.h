@@ -15,7 +15,7 @@ struct Seed {
 void AppendLe(Bytes& to, uint64_t value, int count);
 
 // Seeds of the targets whose formats need no encoder of the project (corpus_media.cpp).
-std::vector<Seed> WavReaderSeeds();
+std::vector<Seed> AudioInputSeeds();
 std::vector<Seed> CatchSoundSeeds();
 std::vector<Seed> StringConvertSeeds();
 std::vector<Seed> BmpDecoderSeeds();

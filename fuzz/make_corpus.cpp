@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     InitMemory();
     InitDecoderTables();
     const std::pair<const char*, std::vector<Seed>> targets[] = {
-        {"package_reader", PackageReaderSeeds()}, {"wav_reader", WavReaderSeeds()},
+        {"package_reader", PackageReaderSeeds()}, {"audio_input", AudioInputSeeds()},
         {"catch_sound", CatchSoundSeeds()},       {"string_convert", StringConvertSeeds()},
         {"bmp_decoder", BmpDecoderSeeds()},
     };

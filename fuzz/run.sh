@@ -15,7 +15,7 @@ set -eu
 cd "$(dirname "$0")/.."
 
 build="build-fuzz"
-targets="package_reader wav_reader catch_sound string_convert bmp_decoder"
+targets="package_reader audio_input catch_sound string_convert bmp_decoder"
 
 # Per target: runs of the CI pass and the fuzzer's options. The counts give each target
 # some 10 to 40 s: the whole pass, build included, takes about 2 minutes on 2 cores, 3
@@ -25,7 +25,7 @@ targets="package_reader wav_reader catch_sound string_convert bmp_decoder"
 settings() {
     case $1 in
     package_reader) runs=240000 options="-max_len=8192" ;;
-    wav_reader) runs=3000000 options="-max_len=4096" ;;
+    audio_input) runs=60000 options="-max_len=4096" ;;
     catch_sound) runs=1500000 options="-max_len=4096 -malloc_limit_mb=256" ;;
     string_convert) runs=750000 options="-max_len=1024" ;;
     bmp_decoder) runs=3000000 options="-max_len=4096" ;;

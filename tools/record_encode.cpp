@@ -63,8 +63,11 @@ std::string ToRecordSamples(const std::vector<float>& mono, int64_t sourceRate, 
                             double gain, std::vector<int16_t>& samples, int64_t& clipped) {
     std::vector<float> converted;
     const std::vector<float>* at = &mono;
-    if (sourceRate != rate && !mono.empty()) {
-        converted.resize(static_cast<size_t>(ConvertedLength(std::ssize(mono), sourceRate, rate)));
+    const int64_t length = ConvertedLength(std::ssize(mono), sourceRate, rate);
+    // A sound shorter than one sample at the record's rate (a header claiming a rate of
+    // millions of hertz) converts to nothing: the resampler is not asked for no samples.
+    if (sourceRate != rate && length > 0) {
+        converted.resize(static_cast<size_t>(length));
         size_t done = 0;
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
         const soxr_error_t error = soxr_oneshot(
@@ -73,6 +76,8 @@ std::string ToRecordSamples(const std::vector<float>& mono, int64_t sourceRate, 
         if (error)
             return std::string("cannot be converted to ") + std::to_string(rate) + " Hz: " + error;
         converted.resize(done);
+        at = &converted;
+    } else if (sourceRate != rate) {
         at = &converted;
     }
     samples.resize(at->size());

@@ -81,6 +81,10 @@ TEST_F(ToolTest, PackTakesEverySoundFileTheLibraryReads) {
         Preview(RunTool({"pack", "--json", Path("odd.sel"), Path("odd.wav")}));
     EXPECT_EQ(oddRecord[0]["samples"], 4);
     EXPECT_EQ(oddRecord[0]["clipped"], 2);
+    // Four samples at 134 MHz are less than one at 44100 Hz: an empty record.
+    ASSERT_TRUE(WriteSine(Path("fast.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 134266752, 4, 1));
+    EXPECT_EQ(
+        Preview(RunTool({"pack", "--json", Path("fast.sel"), Path("fast.wav")}))[0]["samples"], 0);
 }
 
 // One clear line for each refused file, no package: what the library cannot read, a

@@ -24,6 +24,31 @@ std::vector<Bytes> RecordsOf(const std::string& path) {
     return records;
 }
 
+// Runs the program's replace --in-place of package and kills it as soon as its temporary
+// file beside the package exists; true when it was killed so, before it could finish.
+bool KillWhileWriting(const std::string& package, const std::string& assignment) {
+    const std::filesystem::path folder = std::filesystem::path(package).parent_path();
+    const std::string prefix = "." + std::filesystem::path(package).filename().string() + ".";
+    const pid_t child = fork(); // the arguments are made before: the child only execs
+    if (child == 0) {
+        execl(MV_SOUNDS_TOOL, MV_SOUNDS_TOOL, "replace", package.c_str(), assignment.c_str(),
+              "--in-place", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.path().filename().string().rfind(prefix, 0) == 0) {
+                kill(child, SIGKILL);
+                waitpid(child, &status, 0);
+                std::filesystem::remove(entry.path()); // a killed run cannot clean up
+                return WIFSIGNALED(status);
+            }
+        }
+    }
+    return false;
+}
+
 class ReplaceTest : public ToolTest {
 protected:
     void SetUp() override {
@@ -99,22 +124,10 @@ TEST_F(ReplaceTest, InPlaceLeavesTheOriginalWhenItCannotFinish) {
     }
     EXPECT_THAT(err, HasSubstr(Path("p.sel") + ": File too large\n"));
     EXPECT_EQ(ReadBytes(Path("p.sel")), original);
-    // A long sound, so that the kill comes while the tool is at work.
+    // Killed the moment its temporary file appears, that is while it writes.
     ASSERT_TRUE(
         WriteSine(Path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 22050, 22050 * 600, 300));
-    // The arguments are made before the fork: the child only execs.
-    const std::string package = Path("p.sel"), sound = "2=" + Path("long.wav");
-    const pid_t child = fork();
-    if (child == 0) {
-        execl(MV_SOUNDS_TOOL, MV_SOUNDS_TOOL, "replace", package.c_str(), sound.c_str(),
-              "--in-place", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    usleep(300000);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_TRUE(KillWhileWriting(Path("p.sel"), "2=" + Path("long.wav")));
     EXPECT_EQ(ReadBytes(Path("p.sel")), original);
     // Finished, it is the new package.
     ASSERT_EQ(RunTool({"replace", Path("p.sel"), "0=" + Path("new.flac"), "--in-place"}).status, 0);
