@@ -1,7 +1,9 @@
 // Throughput of sample package decoding: the decoder's per-sample loop over a long run of
 // code bytes against the bare step-index chain on the same codes, and DecodePackage over
 // a large package written by the encoder. They report samples per second (items).
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/adpcm_encode.h"
+#include "app/decode/package_reader.h"
 #include "bench/bench_sound.h"
 #include "runtime/core/files/files.h"
 #include "runtime/core/lists/lists.h"

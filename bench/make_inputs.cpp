@@ -6,7 +6,9 @@
 //              behind the 4-byte state header each),
 // so that each decoder turns the same codes into 128 Mi samples.
 // Usage: mv_bench_inputs DIR
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/adpcm_encode.h"
+#include "app/decode/package_reader.h"
 #include "bench/bench_sound.h"
 #include "tools/tool_startup.h"
 

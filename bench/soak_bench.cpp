@@ -6,7 +6,9 @@
 // hand from a Release build:
 //   cmake --build build-release --target mv_bench_soak && build-release/bench/mv_bench_soak
 // Exit status 0 when that growth is under the goal, 1 when not or when a step failed.
-#include "app/decode/decode.h"
+#include "app/decode/adpcm_encode.h"
+#include "app/decode/package_reader.h"
+#include "app/decode/wav_image.h"
 #include "bench/bench_sound.h"
 #include "runtime/core/lists/lists.h"
 #include "runtime/core/memory/memory.h"

@@ -8,7 +8,9 @@
 // That every image byte equals the reference decoder's (and is silence after the decoded
 // samples), and that threads and windows change nothing, is asserted by the reader's tests
 // (tests/app/decode: package_reader_test, package_window_test).
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/package_reader.h"
+#include "app/decode/wav_image.h"
 #include "runtime/core/files/files.h"
 #include "runtime/core/lists/lists.h"
 #include "runtime/core/memory/memory.h"

@@ -4,7 +4,8 @@
 // files of corpus_media.cpp. The output is the same on every run.
 #include "corpus_seeds.h"
 
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/adpcm_encode.h"
 #include "runtime/core/memory/memory.h"
 #include "runtime/core/strings/strings.h"
 

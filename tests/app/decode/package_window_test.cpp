@@ -3,7 +3,9 @@
 // the window holds the whole file or a few KiB, whether records are larger than the
 // window, whether the images are filled on one thread or on several, and whether they
 // are handed out batch by batch as they are filled.
-#include "app/decode/decode.h"
+#include "app/decode/adpcm.h"
+#include "app/decode/package_reader.h"
+#include "app/decode/wav_image.h"
 #include "decode_fixture.h"
 
 #include "runtime/core/files/files.h"
