@@ -21,3 +21,30 @@ constexpr int64_t PackageBlockCodeBytes = 2048;
 // would not fit the format's 32-bit PackedSize, else 1.
 int AppendPackageRecord(std::vector<uint8_t>& package, uint16_t sampleRate, const int16_t* samples,
                         int64_t sampleCount);
+
+// Which encoder chooses the codes of a record.
+enum class AdpcmEncoder {
+    // The nearest code for each sample (AdpcmEncodeStep): fast, the IMA way.
+    Greedy,
+    // A beam search over decoder states for the least squared error of the whole record,
+    // never worse than Greedy (AdpcmSearchEncode); a few tens of times slower.
+    Search,
+};
+
+// Encodes sampleCount samples from the start state 0/0 into (sampleCount + 1) / 2 code bytes
+// at codes: sample 2k in the low nibble of byte k, sample 2k + 1 in its high nibble, an odd
+// count's last high nibble 0. The codes are chosen by a beam search over the decoder state
+// (predictor, step index) that scores each path by the squared error of the samples it
+// decodes to, stepping exactly as the decoder does; when the greedy codes score better,
+// they are written instead. Sets squaredError to the sum over the samples of (sample -
+// decoded sample)^2 of the codes written. Returns 0 (writing nothing) when sampleCount is
+// below 0 or at least 2^32, or when the search's working memory (about 100 KiB) cannot be
+// allocated, else 1.
+int AdpcmSearchEncode(const int16_t* samples, int64_t sampleCount, uint8_t* codes,
+                      uint64_t& squaredError);
+
+// AppendPackageRecord with the codes of the given encoder; the same record layout, and the
+// same result for AdpcmEncoder::Greedy. Returns 0 (appending nothing) when the record would
+// not fit the format or the search cannot run, else 1.
+int AppendPackageRecord(std::vector<uint8_t>& package, uint16_t sampleRate, const int16_t* samples,
+                        int64_t sampleCount, AdpcmEncoder encoder);
