@@ -223,17 +223,23 @@ void KeepLeastRanks(Beam& beam, int count) {
         MoveCandidate(beam, order[k], k);
 }
 
+// Keeps the first count candidates whose root is root; returns how many there are.
+int KeepRoot(Beam& beam, int count, int root) {
+    int kept = 0;
+    for (int i = 0; i < count; i++) {
+        const bool keep = beam.candidates[i].root == root;
+        MoveCandidate(beam, i, kept);
+        kept += keep ? 1 : 0;
+    }
+    return kept;
+}
+
 // The candidates of root keepRoot (all when -1) that rank within margin of the best of
 // them, the best MaxPaths of them when more, become the beam.
 void Select(Beam& beam, uint64_t margin, int keepRoot) {
-    int count = 0;
-    uint64_t best = UINT64_MAX;
-    for (int i = 0; i < beam.candidateCount; i++) {
-        const bool keep = keepRoot < 0 || beam.candidates[i].root == keepRoot;
-        best = keep ? std::min(best, beam.ranks[i]) : best;
-        MoveCandidate(beam, i, count);
-        count += keep ? 1 : 0;
-    }
+    const int count =
+        keepRoot < 0 ? beam.candidateCount : KeepRoot(beam, beam.candidateCount, keepRoot);
+    const uint64_t best = *std::min_element(beam.ranks, beam.ranks + count);
     int kept = 0;
     for (int i = 0; i < count; i++) {
         const bool keep = beam.ranks[i] - best <= margin;

@@ -2,32 +2,43 @@
 #include "app/decode/adpcm_encode.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <new>
 
+namespace {
+
+void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; i++)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+} // namespace
+
 int AppendPackageRecord(std::vector<uint8_t>& package, uint16_t sampleRate, const int16_t* samples,
                         int64_t sampleCount, AdpcmEncoder encoder) {
-    const size_t start = package.size();
-    if (!AppendPackageRecord(package, sampleRate, samples, sampleCount))
-        return 0;
     if (encoder == AdpcmEncoder::Greedy)
-        return 1;
-    // The greedy record lays out the headers and blocks; the search's codes take the place
-    // of the greedy ones, block by block.
-    const int64_t codeBytes = (sampleCount + 1) / 2;
+        return AppendPackageRecord(package, sampleRate, samples, sampleCount);
+    // The layout of AppendPackageRecord: the 8-byte record header, then blocks of up to
+    // PackageBlockCodeBytes codes behind their 8-byte headers.
+    const int64_t codeBytes = sampleCount < 0 ? 0 : (sampleCount + 1) / 2;
+    const int64_t blocks = (codeBytes + PackageBlockCodeBytes - 1) / PackageBlockCodeBytes;
+    const int64_t packedSize = codeBytes + 8 * blocks;
+    if (sampleCount < 0 || packedSize > INT32_MAX)
+        return 0;
     const std::unique_ptr<uint8_t[]> codes(new (std::nothrow) uint8_t[codeBytes]);
     uint64_t squaredError = 0;
-    if (!codes || !AdpcmSearchEncode(samples, sampleCount, codes.get(), squaredError)) {
-        package.resize(start);
+    if (!codes || !AdpcmSearchEncode(samples, sampleCount, codes.get(), squaredError))
         return 0;
-    }
-    constexpr size_t RecordHeaderSize = 8, BlockHeaderSize = 8;
-    size_t at = start + RecordHeaderSize;
+    package.reserve(package.size() + 8 + static_cast<size_t>(packedSize));
+    PutLe(package, sampleRate, 2);
+    PutLe(package, static_cast<uint32_t>(packedSize), 4);
+    PutLe(package, 1, 2); // channels 1, reserved 0
     for (int64_t first = 0; first < codeBytes; first += PackageBlockCodeBytes) {
-        const auto count = static_cast<size_t>(std::min(PackageBlockCodeBytes, codeBytes - first));
-        std::memcpy(package.data() + at + BlockHeaderSize, codes.get() + first, count);
-        at += BlockHeaderSize + count;
+        const int64_t count = std::min(PackageBlockCodeBytes, codeBytes - first);
+        PutLe(package, static_cast<uint32_t>(count), 2);
+        PutLe(package, static_cast<uint32_t>(4 * count), 2);
+        PutLe(package, 0, 4);
+        package.insert(package.end(), codes.get() + first, codes.get() + first + count);
     }
     return 1;
 }
