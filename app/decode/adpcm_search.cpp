@@ -168,15 +168,12 @@ void ExpandPaths(Beam& beam, int32_t sample, uint64_t bound) {
         const uint32_t sign = nearest & 8;
         Path to[6];
         to[0] = Extend(from, position, nearest, sample);
-        const uint32_t second = LowNeighbours[nearest][to[0].predictor < sample ? 1 : 0];
-        const Path others[5] = {
-            Extend(from, position, second, sample), Extend(from, position, sign | 4, sample),
-            Extend(from, position, sign | 5, sample), Extend(from, position, sign | 6, sample),
-            Extend(from, position, sign | 7, sample)};
+        const uint32_t codes[5] = {LowNeighbours[nearest][to[0].predictor < sample ? 1 : 0],
+                                   sign | 4, sign | 5, sign | 6, sign | 7};
         int count = 1;
-        for (const Path& other : others) {
-            to[count] = other;
-            count += other.error <= bound ? 1 : 0;
+        for (const uint32_t code : codes) {
+            to[count] = Extend(from, position, code, sample);
+            count += to[count].error <= bound ? 1 : 0;
         }
         for (int i = 0; i < count; i++)
             Offer(beam, touched, to[i], bound);
