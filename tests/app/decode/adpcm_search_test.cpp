@@ -21,6 +21,7 @@ struct Signal {
     const char* what;
     uint16_t rate;
     Samples16 samples;
+    double atMost; // the search's error over the greedy codes' error, at most
 };
 
 Samples16 Noise(size_t count, uint32_t seed, int amplitude) {
@@ -41,8 +42,8 @@ Samples16 Square(size_t count, size_t halfPeriod) {
     return out;
 }
 
-// A tone under noise, across the three blocks and several commit points of the search.
-Samples16 NoisyTone(size_t count) {
+// Ramps of 37 samples, rising and falling by turns, under noise.
+Samples16 NoisyRamps(size_t count) {
     Samples16 out = Noise(count, 7, 600);
     for (size_t i = 0; i < count; i++)
         out[i] = static_cast<int16_t>(out[i] + ((i / 37) % 2 ? 1 : -1) * 9000 *
@@ -60,16 +61,6 @@ uint64_t GreedyError(const Samples16& samples) {
         total += static_cast<uint64_t>(error * error);
     }
     return total;
-}
-
-Samples16 DecodeCodes(const Bytes& codes) {
-    AdpcmState state;
-    Bytes pcm(codes.size() * 4);
-    DecodeAdpcmBytes(state, codes.data(), static_cast<int64_t>(codes.size()), pcm.data());
-    Samples16 out;
-    for (size_t i = 0; i < pcm.size(); i += 2)
-        out.push_back(static_cast<int16_t>(pcm[i] | pcm[i + 1] << 8));
-    return out;
 }
 
 class AdpcmSearchTest : public ::testing::Test {
@@ -123,14 +114,16 @@ Bytes WithCodes(Bytes record, const Bytes& codes) {
 }
 
 TEST_F(AdpcmSearchTest, RecordsDecodeThroughTheReaderToWhatTheSearchScored) {
+    // Greedy overshoots at each edge of the square and lags on the steep ramps. The ramps
+    // cross three blocks and several points where the search fixes its codes.
     const Signal signals[] = {
-        {"silence", 22050, Samples16(1000, 0)},
-        {"full-scale square", 44100, Square(3001, 25)},
-        {"single sample", 11025, {-12345}},
-        {"random, odd length", 8000, Noise(4097, 1, 32767)},
-        {"tone under noise, 3 blocks", 22050, NoisyTone(9001)},
-        {"rate word 65535", 65535, Noise(64, 2, 3000)},
-        {"no samples", 22050, {}},
+        {"silence", 22050, Samples16(1000, 0), 1},
+        {"full-scale square", 44100, Square(3001, 25), 0.1},
+        {"single sample", 11025, {-12345}, 1},
+        {"random, odd length", 8000, Noise(4097, 1, 32767), 0.6},
+        {"ramps under noise, 3 blocks", 22050, NoisyRamps(9001), 0.5},
+        {"rate word 65535", 65535, Noise(64, 2, 3000), 1},
+        {"no samples", 22050, {}, 1},
     };
     Bytes package;
     std::vector<Bytes> codes;
@@ -141,14 +134,12 @@ TEST_F(AdpcmSearchTest, RecordsDecodeThroughTheReaderToWhatTheSearchScored) {
         scored.push_back(0);
         ASSERT_EQ(AdpcmSearchEncode(s.samples.data(), count, codes.back().data(), scored.back()), 1)
             << s.what;
-        EXPECT_LE(scored.back(), GreedyError(s.samples)) << s.what;
+        EXPECT_LE(static_cast<double>(scored.back()),
+                  s.atMost * static_cast<double>(GreedyError(s.samples)))
+            << s.what;
 
-        Bytes greedy, greedyToo, search;
+        Bytes greedy, search;
         ASSERT_EQ(AppendPackageRecord(greedy, s.rate, s.samples.data(), count), 1);
-        ASSERT_EQ(
-            AppendPackageRecord(greedyToo, s.rate, s.samples.data(), count, AdpcmEncoder::Greedy),
-            1);
-        EXPECT_EQ(greedyToo, greedy) << s.what;
         ASSERT_EQ(
             AppendPackageRecord(search, s.rate, s.samples.data(), count, AdpcmEncoder::Search), 1);
         EXPECT_EQ(search, WithCodes(greedy, codes.back())) << s.what;
@@ -161,7 +152,6 @@ TEST_F(AdpcmSearchTest, RecordsDecodeThroughTheReaderToWhatTheSearchScored) {
         const Samples16 decoded = SamplesOf(entries[r]);
         EXPECT_EQ(entries[r]->Problems, 0u) << s.what;
         EXPECT_EQ(entries[r]->SampleRate, s.rate) << s.what;
-        EXPECT_EQ(decoded, DecodeCodes(codes[r])) << s.what;
         ASSERT_EQ(decoded.size(), 2 * codes[r].size()) << s.what;
         uint64_t error = 0;
         for (size_t i = 0; i < s.samples.size(); i++) {
@@ -172,18 +162,6 @@ TEST_F(AdpcmSearchTest, RecordsDecodeThroughTheReaderToWhatTheSearchScored) {
         if (s.samples.size() % 2) {
             EXPECT_EQ(codes[r].back() >> 4, 0) << s.what << ": the padding code";
         }
-    }
-}
-
-TEST_F(AdpcmSearchTest, SearchBeatsTheGreedyCodesWhereTheyCanBeBeaten) {
-    // Greedy overshoots at each edge of the square and lags on the steep ramps of the tone.
-    // The search scores 0.18 and 0.38 of the greedy error on them.
-    const std::pair<Samples16, double> cases[] = {{Square(4000, 40), 0.3}, {NoisyTone(6000), 0.6}};
-    for (const auto& [samples, atMost] : cases) {
-        Bytes codes((samples.size() + 1) / 2);
-        uint64_t scored = 0;
-        ASSERT_EQ(AdpcmSearchEncode(samples.data(), std::ssize(samples), codes.data(), scored), 1);
-        EXPECT_LE(static_cast<double>(scored), atMost * static_cast<double>(GreedyError(samples)));
     }
 }
 
