@@ -126,7 +126,7 @@ TEST_F(ReplaceTest, InPlaceLeavesTheOriginalWhenItCannotFinish) {
     EXPECT_EQ(ReadBytes(Path("p.sel")), original);
     // Killed the moment its temporary file appears, that is while it writes.
     ASSERT_TRUE(
-        WriteSine(Path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 22050, 22050 * 600, 300));
+        WriteSine(Path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 22050, 22050 * 60, 300));
     // A run that ends before its file is seen is no kill: the package goes back, and again.
     bool killed = false;
     for (int attempt = 0; attempt < 20 && !killed; attempt++) {
