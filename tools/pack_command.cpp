@@ -79,15 +79,9 @@ public:
             else
                 ok = AppendFile(io, k, package, lines) && ok;
         }
-        const std::string problem =
-            !ok || Interrupted() ? std::string() : WriteOutput(out_, package, io.out);
-        if (!ok || Interrupted() || !problem.empty()) {
-            if (!problem.empty() && problem != InterruptedWrite)
-                ReportError(io.err, out_, problem);
-            io.err << "marrowvale-sounds: " << Printable(out_) << " was not written"
-                   << (Interrupted() ? ": interrupted" : "") << ".\n";
-            return Interrupted() ? InterruptedStatus() : ExitFailure;
-        }
+        const int failed = WriteBuiltFile(io, out_, ok, package);
+        if (failed >= 0)
+            return failed;
         if (!json_)
             report << "Packed " << files_.size() << (files_.size() == 1 ? " record" : " records")
                    << " into " << (out_ == "-" ? "standard output" : Printable(out_)) << " ("

@@ -71,15 +71,9 @@ public:
         std::vector<uint8_t> bytes;
         std::vector<PreviewLine> lines;
         bool ok = ReadPackage(io, bytes) && Rebuild(io, bytes, lines);
-        const std::string problem =
-            !ok || Interrupted() ? std::string() : WriteOutput(target, bytes, io.out);
-        if (!ok || Interrupted() || !problem.empty()) {
-            if (!problem.empty() && problem != InterruptedWrite)
-                ReportError(io.err, target, problem);
-            io.err << "marrowvale-sounds: " << Printable(target) << " was not written"
-                   << (Interrupted() ? ": interrupted" : "") << ".\n";
-            return Interrupted() ? InterruptedStatus() : ExitFailure;
-        }
+        const int failed = WriteBuiltFile(io, target, ok, bytes);
+        if (failed >= 0)
+            return failed;
         std::ostream& report = target == "-" ? io.err : io.out;
         if (!json_)
             report << "Replaced " << lines.size() << (lines.size() == 1 ? " record" : " records")

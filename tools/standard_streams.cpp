@@ -1,5 +1,6 @@
 #include "tools/standard_streams.h"
 
+#include "tools/interruption.h"
 #include "tools/tool_command.h"
 #include "tools/tool_files.h"
 
@@ -41,4 +42,17 @@ std::string WriteOutput(const std::string& path, const std::vector<uint8_t>& byt
     out.write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
     out.flush();
     return out ? "" : "could not write to standard output";
+}
+
+int WriteBuiltFile(ToolIo& io, const std::string& target, bool ok,
+                   const std::vector<uint8_t>& bytes) {
+    const std::string problem =
+        !ok || Interrupted() ? std::string() : WriteOutput(target, bytes, io.out);
+    if (ok && !Interrupted() && problem.empty())
+        return -1;
+    if (!problem.empty() && problem != InterruptedWrite)
+        ReportError(io.err, target, problem);
+    io.err << "marrowvale-sounds: " << Printable(target) << " was not written"
+           << (Interrupted() ? ": interrupted" : "") << ".\n";
+    return Interrupted() ? InterruptedStatus() : ExitFailure;
 }

@@ -18,3 +18,10 @@ bool CheckOneStandardInput(std::ostream& err, const std::vector<std::string>& pa
 // on success, else the reason.
 std::string WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes,
                         std::ostream& out);
+
+struct ToolIo;
+// The end of a command that builds one file: when ok and not interrupted, writes bytes to
+// target (WriteOutput) and returns -1; else tells why target was not written and returns
+// the exit status (1, or 128 + the signal when interrupted).
+int WriteBuiltFile(ToolIo& io, const std::string& target, bool ok,
+                   const std::vector<uint8_t>& bytes);
