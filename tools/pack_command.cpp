@@ -22,8 +22,10 @@ const char* const PackFooter =
     "channels are mixed down to mono. Each record keeps the file's rate when it is 1 to 65535 "
     "Hz, else the sound is converted to 44100 Hz; --rate sets the rate of every record. The "
     "samples are rounded to 16 bits (samples beyond full scale are clipped, and counted) and "
-    "encoded as 4-bit IMA ADPCM; for each record the rate, length, clipped samples and the "
-    "round-trip signal-to-noise ratio are shown (--json: as JSON).\n"
+    "encoded as 4-bit IMA ADPCM by a search for the codes that decode closest to them; "
+    "--fast takes the nearest code for each sample instead, some 20 times faster and about "
+    "2.5 dB lower in signal-to-noise ratio on speech. For each record the rate, length, clipped "
+    "samples and the round-trip signal-to-noise ratio are shown (--json: as JSON).\n"
     "OUT is replaced when it exists, and is written only when every file could be read and "
     "encoded: under a temporary name beside it, renamed over OUT when complete, so that a "
     "failed or interrupted run leaves OUT as it was. OUT is not replaced when it is not a "
@@ -56,6 +58,7 @@ public:
         command->add_option("--rate", rate_, "Rate of every record, in Hz")
             ->type_name("HZ")
             ->check(CLI::Range(1, 65535));
+        command->add_flag("--fast", fast_, FastHelp);
         command->add_flag("--json", json_, "Show the records encoded as JSON");
         command->footer(PackFooter);
         return command;
@@ -70,14 +73,20 @@ public:
         if (!CheckArguments(io) || (!manifest_.empty() && !ReadSources(io)))
             return ExitFailure;
         const InterruptionGuard guard;
+        std::vector<SoundRequest> requests;
+        for (size_t k = 0; k < files_.size(); k++) {
+            if (k >= copies_.size() || copies_[k].empty())
+                requests.push_back({files_[k], rate_, NAN, Encoder()});
+        }
+        const std::vector<EncodedSound> sounds = EncodeSounds(requests);
         std::vector<uint8_t> package;
         std::vector<PreviewLine> lines;
         bool ok = true;
-        for (size_t k = 0; k < files_.size() && !Interrupted(); k++) {
+        for (size_t k = 0, next = 0; k < files_.size() && !Interrupted(); k++) {
             if (k < copies_.size() && !copies_[k].empty())
                 package.insert(package.end(), copies_[k].begin(), copies_[k].end());
             else
-                ok = AppendFile(io, k, package, lines) && ok;
+                ok = AppendFile(io, k, sounds[next++], package, lines) && ok;
         }
         const int failed = WriteBuiltFile(io, out_, ok, package);
         if (failed >= 0)
@@ -86,7 +95,7 @@ public:
             report << "Packed " << files_.size() << (files_.size() == 1 ? " record" : " records")
                    << " into " << (out_ == "-" ? "standard output" : Printable(out_)) << " ("
                    << package.size() << " bytes)" << CopiedText() << ":\n";
-        PrintPreview(report, lines, json_);
+        PrintPreview(report, lines, json_, Encoder());
         return ExitSuccess;
     }
 
@@ -153,17 +162,18 @@ private:
                " unchanged from " + Printable(from_);
     }
 
-    // Encodes the file of record k.
-    bool AppendFile(ToolIo& io, size_t k, std::vector<uint8_t>& package,
+    AdpcmEncoder Encoder() const { return fast_ ? AdpcmEncoder::Greedy : AdpcmEncoder::Search; }
+
+    // Appends the record of file k, encoded as sound, or tells why it could not be.
+    bool AppendFile(ToolIo& io, size_t k, const EncodedSound& sound, std::vector<uint8_t>& package,
                     std::vector<PreviewLine>& lines) const {
-        const std::string& path = files_[k];
-        PreviewLine line{static_cast<int64_t>(k), path == "-" ? "standard input" : path, {}};
-        const std::string problem = AppendSound({path, rate_, NAN}, package, line.preview);
-        if (!problem.empty()) {
-            ReportError(io.err, path == "-" ? "standard input" : path, problem);
+        const std::string source = files_[k] == "-" ? "standard input" : files_[k];
+        if (!sound.problem.empty()) {
+            ReportError(io.err, source, sound.problem);
             return false;
         }
-        lines.push_back(line);
+        package.insert(package.end(), sound.record.begin(), sound.record.end());
+        lines.push_back({static_cast<int64_t>(k), source, sound.preview});
         return true;
     }
 
@@ -174,6 +184,7 @@ private:
     std::vector<std::vector<uint8_t>> copies_; // of files_, empty where it is encoded
     int64_t rate_ = 0;
     bool json_ = false;
+    bool fast_ = false;
 };
 
 } // namespace

@@ -106,11 +106,11 @@ double IntegratedLoudness(const int16_t* samples, int64_t count, int64_t rate) {
 }
 
 bool EncodeRecord(const std::vector<int16_t>& samples, int64_t rate, std::vector<uint8_t>& package,
-                  RecordPreview& preview) {
+                  RecordPreview& preview, AdpcmEncoder encoder) {
     const size_t start = package.size();
     const auto count = static_cast<int64_t>(samples.size());
     if (count > MaxRecordSamples || rate < 1 || rate > 65535 ||
-        !AppendPackageRecord(package, static_cast<uint16_t>(rate), samples.data(), count))
+        !AppendPackageRecord(package, static_cast<uint16_t>(rate), samples.data(), count, encoder))
         return false;
     preview.rate = rate;
     preview.samples = count;

@@ -3,6 +3,7 @@
 // bits, encoded, and decoded again for the preview of what the game will play.
 #pragma once
 
+#include "app/decode/adpcm_encode.h"
 #include "app/decode/wav_image.h"
 
 #include <climits>
@@ -38,7 +39,8 @@ struct RecordPreview {
     double snr = 0; // round trip in dB; +HUGE_VAL when exact
 };
 
-// Appends the record of samples at rate to package and fills preview.rate, samples and
-// snr from the decoded record. False (nothing appended) when it is too long for a record.
+// Appends the record of samples at rate, with the codes encoder chooses, to package and
+// fills preview.rate, samples and snr from the decoded record. False (nothing appended)
+// when it is too long for a record.
 bool EncodeRecord(const std::vector<int16_t>& samples, int64_t rate, std::vector<uint8_t>& package,
-                  RecordPreview& preview);
+                  RecordPreview& preview, AdpcmEncoder encoder = AdpcmEncoder::Search);

@@ -22,8 +22,9 @@ const char* const ReplaceFooter =
     "Each POSITION=FILE gives record POSITION (counted from 0, as list shows) the sound in FILE "
     "(any format pack takes; - for standard input, once). The new record gets the rate of the "
     "record it replaces unless --rate is given; --match-loudness brings each new sound to the "
-    "median integrated loudness (EBU R 128) of the package's other records. Every other record "
-    "is copied byte for byte.\n"
+    "median integrated loudness (EBU R 128) of the package's other records. The new sounds are "
+    "encoded as pack encodes them (--fast: with its quick greedy encoder); every other record is "
+    "copied byte for byte.\n"
     "The package is written to OUTPUT (-o; - for standard output) or over itself "
     "(--in-place), through a temporary file renamed into place when complete: a failed or "
     "interrupted run leaves the original as it was. A package with a record of negative size or "
@@ -53,6 +54,7 @@ public:
             ->check(CLI::Range(1, 65535));
         command->add_flag("--match-loudness", matchLoudness_,
                           "Bring the new sounds to the loudness of the others");
+        command->add_flag("--fast", fast_, FastHelp);
         command->add_flag("--json", json_, "Show the records encoded as JSON");
         command->footer(ReplaceFooter);
         return command;
@@ -80,7 +82,7 @@ public:
                    << " of " << Printable(package_) << " into "
                    << (target == "-" ? "standard output" : Printable(target)) << " ("
                    << bytes.size() << " bytes):\n";
-        PrintPreview(report, lines, json_);
+        PrintPreview(report, lines, json_, Encoder());
         return ExitSuccess;
     }
 
@@ -154,30 +156,38 @@ private:
         const double loudness = matchLoudness_ ? KeptLoudness() : NAN;
         if (matchLoudness_ && std::isnan(loudness))
             ReportWarning(io.err, package_, "no other record can be measured: loudness kept");
+        std::vector<SoundRequest> requests;
+        for (const auto& [at, path] : sounds_) {
+            const int64_t rate = rate_ > 0 ? rate_ : entries_[static_cast<size_t>(at)]->SampleRate;
+            requests.push_back({path, rate, loudness, Encoder()});
+        }
+        const std::vector<EncodedSound> encoded = EncodeSounds(requests);
         std::vector<uint8_t> rebuilt;
         int64_t offset = 0;
         bool ok = true;
+        auto sound = sounds_.begin();
+        size_t next = 0; // of encoded
         for (size_t k = 0; k < entries_.size() && !Interrupted(); k++) {
             const int64_t size = RecordBytes(*entries_[k]);
-            const auto sound = sounds_.find(static_cast<int64_t>(k));
-            if (sound == sounds_.end()) {
+            if (sound == sounds_.end() || sound->first != static_cast<int64_t>(k)) {
                 rebuilt.insert(rebuilt.end(), bytes.begin() + offset,
                                bytes.begin() + offset + size);
             } else {
-                const int64_t rate = rate_ > 0 ? rate_ : entries_[k]->SampleRate;
-                PreviewLine line{static_cast<int64_t>(k), Source(sound->second), {}};
-                const std::string problem =
-                    AppendSound({sound->second, rate, loudness}, rebuilt, line.preview);
-                if (!problem.empty())
-                    ReportError(io.err, line.source, problem);
-                ok = problem.empty() && ok;
-                lines.push_back(line);
+                const EncodedSound& e = encoded[next++];
+                lines.push_back({static_cast<int64_t>(k), Source(sound->second), e.preview});
+                if (!e.problem.empty())
+                    ReportError(io.err, lines.back().source, e.problem);
+                ok = e.problem.empty() && ok;
+                rebuilt.insert(rebuilt.end(), e.record.begin(), e.record.end());
+                ++sound;
             }
             offset += size;
         }
         bytes.swap(rebuilt);
         return ok;
     }
+
+    AdpcmEncoder Encoder() const { return fast_ ? AdpcmEncoder::Greedy : AdpcmEncoder::Search; }
 
     static std::string Source(const std::string& path) {
         return path == "-" ? "standard input" : path;
@@ -190,6 +200,7 @@ private:
     int64_t rate_ = 0;
     bool matchLoudness_ = false;
     bool json_ = false;
+    bool fast_ = false;
     std::map<int64_t, std::string> sounds_; // position: sound file
     std::vector<SampleEntry*> entries_;
 };

@@ -1,11 +1,15 @@
 #include "tools/sound_records.h"
 
+#include "runtime/core/threads/parallel_for.h"
 #include "tools/audio_input.h"
+#include "tools/interruption.h"
 #include "tools/tool_files.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <ostream>
 
 namespace {
@@ -46,8 +50,8 @@ std::string Seconds(const RecordPreview& p) {
     return text;
 }
 
-} // namespace
-
+// Reads, converts and encodes the sound as the next record of package and fills preview.
+// Empty on success, else the reason; then nothing was appended.
 std::string AppendSound(const SoundRequest& request, std::vector<uint8_t>& package,
                         RecordPreview& preview) {
     AudioFile file;
@@ -67,12 +71,35 @@ std::string AppendSound(const SoundRequest& request, std::vector<uint8_t>& packa
     const double gain = problem.empty() ? LoudnessGain(request, samples, rate) : 1;
     if (problem.empty() && gain != 1)
         problem = ToRecordSamples(mono, file.Rate(), rate, gain, samples, preview.clipped);
-    if (problem.empty() && !EncodeRecord(samples, rate, package, preview))
+    if (problem.empty() && !EncodeRecord(samples, rate, package, preview, request.encoder))
         problem = "cannot be packed: " + TooLong();
     return problem;
 }
 
-void PrintPreview(std::ostream& out, const std::vector<PreviewLine>& lines, bool json) {
+} // namespace
+
+std::vector<EncodedSound> EncodeSounds(const std::vector<SoundRequest>& requests) {
+    std::vector<EncodedSound> sounds(requests.size());
+    const auto threads = static_cast<unsigned>(std::min<size_t>(CoreCount(), requests.size()));
+    // Each sound is read, converted and encoded whole by one thread into its own record,
+    // so that the records and their order are those of one thread.
+    ParallelFor(requests.size(), threads, [&](size_t k, bool) {
+        EncodedSound& sound = sounds[k];
+        try {
+            if (!Interrupted())
+                sound.problem = AppendSound(requests[k], sound.record, sound.preview);
+        } catch (const std::exception& error) {
+            // Memory running out while a long sound is held; no exception may leave a
+            // worker thread.
+            sound.problem = error.what();
+            sound.record = {};
+        }
+    });
+    return sounds;
+}
+
+void PrintPreview(std::ostream& out, const std::vector<PreviewLine>& lines, bool json,
+                  AdpcmEncoder encoder) {
     if (json) {
         nlohmann::ordered_json records = nlohmann::ordered_json::array();
         for (const PreviewLine& line : lines) {
@@ -85,7 +112,11 @@ void PrintPreview(std::ostream& out, const std::vector<PreviewLine>& lines, bool
                                {"snrDb", std::isfinite(p.snr) ? nlohmann::ordered_json(p.snr)
                                                               : nlohmann::ordered_json(nullptr)}});
         }
-        out << nlohmann::ordered_json{{"format", 1}, {"records", records}}.dump(2) << '\n';
+        const nlohmann::ordered_json document = {
+            {"format", 1},
+            {"encoder", encoder == AdpcmEncoder::Search ? "search" : "greedy"},
+            {"records", records}};
+        out << document.dump(2) << '\n';
         return;
     }
     for (const PreviewLine& line : lines) {
