@@ -58,19 +58,20 @@ expect 'marrowvale-sounds extract -o ' sub
 expect 'marrowvale-sounds extract --only 0,2 ' "${packages[@]}"
 expect 'marrowvale-sounds pack ' "${packages[@]}"
 expect 'marrowvale-sounds pack out.sel ' "${sounds[@]}"
-expect 'marrowvale-sounds pack --rate 22050 out.sel d.wav ' "${sounds[@]}"
+expect 'marrowvale-sounds pack --rate 22050 --fast out.sel d.wav ' "${sounds[@]}"
 expect 'marrowvale-sounds pack --manifest ' m.json sub
 expect 'marrowvale-sounds pack --manifest m.json --from ' "${packages[@]}"
 expect 'marrowvale-sounds pack --from=' "${packages[@]}"
 expect 'marrowvale-sounds pack --manifest m.json out.sel '
-expect 'marrowvale-sounds pack --' --help --manifest --from --rate --json
+expect 'marrowvale-sounds pack --' --help --manifest --from --rate --fast --json
 expect 'marrowvale-sounds replace ' "${packages[@]}"
 expect 'marrowvale-sounds replace a.sel '
 expect 'marrowvale-sounds replace a.sel 1=' "${sounds[@]}"
 expect 'marrowvale-sounds replace a.sel 1=d' d.wav
 expect 'marrowvale-sounds replace --rate 22050 a.sel 0=d.wav 2=' "${sounds[@]}"
 expect 'marrowvale-sounds replace -o ' "${packages[@]}"
-expect 'marrowvale-sounds replace --' --help --output --in-place --rate --match-loudness --json
+expect 'marrowvale-sounds replace --' --help --output --in-place --rate --match-loudness --fast \
+    --json
 expect 'marrowvale-sounds play ' "${packages[@]}"
 expect 'marrowvale-sounds play a.sel '
 
