@@ -24,27 +24,22 @@ protected:
     }
 };
 
-TEST_F(FileTypesTest, FilterOfTheThreePackageKinds) {
+// The dialog's default entry is the "All supported formats" pair; a rebuild starts from an
+// empty list, and an added kind keeps copies of its own.
+TEST_F(FileTypesTest, FilterOfTheThreePackageKindsAndAddedKinds) {
+    InitFileTypes();
+    AddFileType(u"*.old", u"Gone on rebuild");
     InitFileTypes();
     EXPECT_EQ(Text(PatternFilter),
               u"Marrowvale music (*.mus)|*.mus;*.MUS;|Marrowvale speech (*.svl)|*.svl;*.SVL;|"
               u"Marrowvale sounds (*.sel)|*.sel;*.SEL;|All supported formats|"
               u"*.mus;*.MUS;*.svl;*.SVL;*.sel;*.SEL;");
-    // The dialog's default entry is the "All supported formats" pair.
-    EXPECT_EQ(ListSize(FileTypes.list), 3);
     EXPECT_EQ(TempOffset, 0);
-}
-
-TEST_F(FileTypesTest, AddedKindsAppendWithPrivateCopies) {
-    InitFileTypes();
-    AddFileType(u"*.old", u"Gone on rebuild");
-    InitFileTypes(); // rebuilding starts from an empty list
     char16_t* pattern = nullptr;
     StringAssign(&pattern, u"*.Bnk");
     AddFileType(pattern, u"Marrowvale banks");
-    StringAssign(&pattern, u"*.xxx"); // the registered kind keeps its own copy
+    StringAssign(&pattern, u"*.xxx");
     StringFree(pattern);
-
     ASSERT_EQ(ListSize(FileTypes.list), 4);
     const auto* added = static_cast<FileType*>(SelectElement(FileTypes.list, 3));
     EXPECT_EQ(Text(added->Pattern), u"*.Bnk");

@@ -1,21 +1,9 @@
 #include "app/decode/adpcm_encode.h"
-#include "app/decode/package_reader.h"
-#include "app/decode/wav_image.h"
 #include "decode_fixture.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-using Samples16 = std::vector<int16_t>;
 
 struct Signal {
     const char* what;
@@ -63,43 +51,7 @@ uint64_t GreedyError(const Samples16& samples) {
     return total;
 }
 
-class AdpcmSearchTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { StartReaderLibraries(); }
-    static void TearDownTestSuite() { EndStrings(); }
-
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("mv-search-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    // Writes the package and decodes it through the reader into entries.
-    void ReadBack(const Bytes& package) {
-        const std::string path = (dir / "sounds.sel").string();
-        FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(package.data(), 1, package.size(), f);
-        std::fclose(f);
-        StringAssign(&PackageFile, std::u16string(path.begin(), path.end()).c_str());
-        DecodePackage();
-        entries.clear();
-        ResetList(Samples.list);
-        while (NextElement(Samples.list))
-            entries.push_back(CurrentSample());
-    }
-
-    static Samples16 SamplesOf(const SampleEntry* e) {
-        Samples16 out;
-        for (int64_t i = 0; i + 1 < e->DataSize; i += 2)
-            out.push_back(static_cast<int16_t>(PeekW(e->WavImage + WavHeaderSize + i)));
-        return out;
-    }
-
-    std::filesystem::path dir;
-    std::vector<SampleEntry*> entries;
-};
+using AdpcmSearchTest = ReaderTest;
 
 // The greedy record with its codes replaced block by block: the layout the search keeps.
 Bytes WithCodes(Bytes record, const Bytes& codes) {
@@ -145,7 +97,7 @@ TEST_F(AdpcmSearchTest, RecordsDecodeThroughTheReaderToWhatTheSearchScored) {
         EXPECT_EQ(search, WithCodes(greedy, codes.back())) << s.what;
         package.insert(package.end(), search.begin(), search.end());
     }
-    ReadBack(package);
+    Decode(package);
     ASSERT_EQ(entries.size(), std::size(signals));
     for (size_t r = 0; r < entries.size(); r++) {
         const Signal& s = signals[r];

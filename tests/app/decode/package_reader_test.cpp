@@ -1,28 +1,6 @@
-#include "app/decode/adpcm.h"
-#include "app/decode/package_reader.h"
-#include "app/decode/wav_image.h"
 #include "decode_fixture.h"
 
-#include "runtime/core/files/files.h"
-#include "runtime/core/memory/memory.h"
-#include "runtime/core/strings/strings.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-using Samples16 = std::vector<int16_t>;
-
-void PutLe(Bytes& b, int64_t v, int bytes) {
-    for (int i = 0; i < bytes; i++)
-        b.push_back(static_cast<uint8_t>(v >> 8 * i));
-}
 
 Bytes Codes(size_t count, uint8_t seed) {
     Bytes b;
@@ -31,88 +9,12 @@ Bytes Codes(size_t count, uint8_t seed) {
     return b;
 }
 
-Bytes Block(int64_t nibbleBytes, int64_t outputBytes, const Bytes& codes) {
-    Bytes b;
-    PutLe(b, nibbleBytes, 2);
-    PutLe(b, outputBytes, 2);
-    PutLe(b, 0x12345678, 4);
-    b.insert(b.end(), codes.begin(), codes.end());
-    return b;
-}
-
-Bytes Record(int64_t rate, int64_t packedSize, const std::vector<Bytes>& blocks = {}) {
-    Bytes b;
-    PutLe(b, rate, 2);
-    PutLe(b, packedSize, 4);
-    PutLe(b, 1, 2);
-    for (const Bytes& block : blocks)
-        b.insert(b.end(), block.begin(), block.end());
-    return b;
-}
-
-Bytes Join(const std::vector<Bytes>& parts) {
-    Bytes b;
-    for (const Bytes& part : parts)
-        b.insert(b.end(), part.begin(), part.end());
-    return b;
-}
-
-// What the decoder gives for a run of code bytes from the start state.
-Samples16 Reference(const Bytes& codes) {
-    AdpcmState state;
-    Bytes pcm(codes.size() * 4);
-    DecodeAdpcmBytes(state, codes.data(), static_cast<int64_t>(codes.size()), pcm.data());
-    Samples16 out;
-    for (size_t i = 0; i < pcm.size(); i += 2)
-        out.push_back(static_cast<int16_t>(pcm[i] | pcm[i + 1] << 8));
-    return out;
-}
-
-class PackageTest : public ::testing::Test {
+class PackageTest : public ReaderTest {
 protected:
-    static void SetUpTestSuite() { StartReaderLibraries(); }
-    static void TearDownTestSuite() { EndStrings(); }
-
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("mv-package-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    // Writes bytes as dir/name, decodes it and collects the entries of Samples.
-    void Decode(const Bytes& bytes, const std::string& name = "sounds.sel") {
-        FILE* f = std::fopen((dir / name).c_str(), "wb");
-        if (!bytes.empty())
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-        DecodePath((dir / name).string());
-    }
-
-    void DecodePath(const std::string& path) {
-        StringAssign(&PackageFile, std::u16string(path.begin(), path.end()).c_str());
-        DecodePackage();
-        entries.clear();
-        ResetList(Samples.list);
-        while (NextElement(Samples.list))
-            entries.push_back(CurrentSample());
-    }
-
     static std::string Name(const SampleEntry* e) {
         return {e->Name, e->Name + StringLength(e->Name)};
     }
     static int64_t Header(const SampleEntry* e, int at) { return PeekL(e->WavImage + at); }
-    // The samples of an entry's data area (a last odd byte is left out).
-    static Samples16 SamplesOf(const SampleEntry* e) {
-        Samples16 out;
-        for (int64_t i = 0; i + 1 < e->DataSize; i += 2)
-            out.push_back(static_cast<int16_t>(PeekW(e->WavImage + WavHeaderSize + i)));
-        return out;
-    }
-
-    std::filesystem::path dir;
-    std::vector<SampleEntry*> entries;
 };
 
 TEST_F(PackageTest, RecordsDecodeInFileOrderWithStateRunningAcrossBlocks) {
@@ -127,8 +29,8 @@ TEST_F(PackageTest, RecordsDecodeInFileOrderWithStateRunningAcrossBlocks) {
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(Name(entries[0]), "sounds.sel.000");
     EXPECT_EQ(Name(entries[2]), "sounds.sel.002");
-    EXPECT_EQ(SamplesOf(entries[0]), Reference(first));
-    EXPECT_EQ(SamplesOf(entries[1]), Reference(second));
+    EXPECT_EQ(SamplesOf(entries[0]), StepDecode(first));
+    EXPECT_EQ(SamplesOf(entries[1]), StepDecode(second));
     EXPECT_EQ(Header(entries[1], 40), 24000);
     EXPECT_EQ(Header(entries[2], 24), 44100); // the rate word is unsigned
     EXPECT_EQ(Header(entries[2], 4), 36);
@@ -143,7 +45,7 @@ TEST_F(PackageTest, DataSizeIsTheSumOfOutputBytesNotOfDecodedBytes) {
                   {Block(32, 128, a), Block(0, 40, {}), Block(32, 128, b), Block(-5, 24, {}),
                    Block(16, 64, c)}));
     ASSERT_EQ(entries.size(), 1u);
-    Samples16 expected = Reference(Join({a, b, c}));
+    Samples16 expected = StepDecode(Join({a, b, c}));
     expected.resize(192, 0); // 320 bytes decoded, the last 64 stay silent
     EXPECT_EQ(SamplesOf(entries[0]), expected);
 
@@ -151,7 +53,7 @@ TEST_F(PackageTest, DataSizeIsTheSumOfOutputBytesNotOfDecodedBytes) {
     const Bytes d = Codes(64, 7);
     Decode(Record(22050, 144, {Block(64, 100, d), Block(64, 55, Codes(64, 8))}));
     ASSERT_EQ(entries[0]->DataSize, 155);
-    const Samples16 decoded = Reference(d);
+    const Samples16 decoded = StepDecode(d);
     EXPECT_EQ(SamplesOf(entries[0]), Samples16(decoded.begin(), decoded.begin() + 77));
     EXPECT_EQ(entries[0]->WavImage[44 + 154], static_cast<uint8_t>(decoded[77]));
     EXPECT_EQ(MemorySize(entries[0]->WavImage), 44 + 155);
@@ -172,9 +74,9 @@ TEST_F(PackageTest, RecordCutByTheEndOfTheFileIsSizedFromTheBytesPresent) {
         Samples16 samples;
     } cases[] = {
         {"as declared", Record(22050, 0x7FFFFFFF, {Block(100, 400, present)}), RecordTruncated, 400,
-         Reference(padded)},
+         StepDecode(padded)},
         {"to the codes of the blocks", Record(22050, 0x7FFFFFFF, {Block(100, 32767, present)}), cut,
-         400, Reference(padded)},
+         400, StepDecode(padded)},
         {"to 4 x the bytes present", Record(22050, 0x7FFFFFFF, empty), cut, 4 * 8192,
          Samples16(2 * 8192, 0)},
     };

@@ -3,52 +3,26 @@
 // the window holds the whole file or a few KiB, whether records are larger than the
 // window, whether the images are filled on one thread or on several, and whether they
 // are handed out batch by batch as they are filled.
-#include "app/decode/adpcm.h"
-#include "app/decode/package_reader.h"
-#include "app/decode/wav_image.h"
 #include "decode_fixture.h"
 
-#include "runtime/core/files/files.h"
-#include "runtime/core/memory/memory.h"
-#include "runtime/core/strings/strings.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void PutLe(Bytes& b, int64_t v, int bytes) {
-    for (int i = 0; i < bytes; i++)
-        b.push_back(static_cast<uint8_t>(v >> 8 * i));
-}
-
 // A record of blocks of the given code byte counts (random codes, OutputBytes 4 x
-// NibbleBytes); PackedSize is the data's size unless claimed.
-Bytes Record(std::mt19937& random, const std::vector<int>& blocks,
-             std::optional<int64_t> claimed = std::nullopt) {
-    Bytes data;
-    for (int count : blocks) {
-        PutLe(data, count, 2);
-        PutLe(data, 4 * count, 2);
-        PutLe(data, 0, 4);
-        for (int i = 0; i < count; i++)
-            data.push_back(static_cast<uint8_t>(random()));
+// NibbleBytes); PackedSize is the blocks' size unless claimed.
+Bytes RandomRecord(std::mt19937& random, const std::vector<int>& counts,
+                   std::optional<int64_t> claimed = std::nullopt) {
+    std::vector<Bytes> blocks;
+    for (int count : counts) {
+        Bytes codes(static_cast<size_t>(count));
+        for (uint8_t& code : codes)
+            code = static_cast<uint8_t>(random());
+        blocks.push_back(Block(count, 4 * count, codes));
     }
-    Bytes record;
-    PutLe(record, 22050, 2);
-    PutLe(record, claimed.value_or(static_cast<int64_t>(data.size())), 4);
-    PutLe(record, 1, 2);
-    record.insert(record.end(), data.begin(), data.end());
-    return record;
+    return Record(22050, claimed.value_or(std::ssize(Join(blocks))), blocks);
 }
 
 // What Samples held after a decode, entry by entry.
@@ -61,19 +35,12 @@ struct Entry {
     bool operator==(const Entry&) const = default;
 };
 
-class PackageWindowTest : public ::testing::Test {
+class PackageWindowTest : public ReaderTest {
 protected:
-    static void SetUpTestSuite() { StartReaderLibraries(); }
-    static void TearDownTestSuite() { EndStrings(); }
-
-    void SetUp() override {
-        path = std::filesystem::temp_directory_path() /
-               ("mv-window-" + std::to_string(::getpid()) + ".sel");
-    }
     void TearDown() override {
         PackageWindowBytes = DefaultWindow;
         DecodeThreadCodeBytes = DefaultThreadBytes;
-        std::filesystem::remove(path);
+        ReaderTest::TearDown();
     }
 
     static Entry Snapshot(const SampleEntry* e) {
@@ -91,67 +58,63 @@ protected:
     // extract does; else Samples after the decode.
     std::vector<Entry> Decode(const Bytes& package, int64_t window, int64_t threadBytes,
                               bool handOut = false) {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(package.data(), 1, package.size(), f);
-        std::fclose(f);
+        SetPackageFile(Write(package));
         PackageWindowBytes = window;
         DecodeThreadCodeBytes = threadBytes;
-        const std::string text = path.string();
-        StringAssign(&PackageFile, std::u16string(text.begin(), text.end()).c_str());
-        std::vector<Entry> entries;
+        std::vector<Entry> got;
         if (handOut) {
             DecodePackage([&](SampleEntry* const* batch, size_t count) {
                 for (size_t k = 0; k < count; k++) {
-                    entries.push_back(Snapshot(batch[k]));
+                    got.push_back(Snapshot(batch[k]));
                     FreeMemory(batch[k]->WavImage);
                     batch[k]->WavImage = nullptr;
                 }
             });
-            return entries;
+            return got;
         }
         DecodePackage();
         ResetList(Samples.list);
         while (NextElement(Samples.list))
-            entries.push_back(Snapshot(CurrentSample()));
-        return entries;
+            got.push_back(Snapshot(CurrentSample()));
+        return got;
     }
 
     const int64_t DefaultWindow = PackageWindowBytes;
     const int64_t DefaultThreadBytes = DecodeThreadCodeBytes;
-    std::filesystem::path path;
 };
 
 TEST_F(PackageWindowTest, EveryWindowAndThreadCountGivesTheSameSamples) {
     std::mt19937 random(7);
     Bytes many; // small records of uneven sizes: the 4 KiB window moves often
     for (int i = 0; i < 150; i++) {
-        const Bytes r = Record(random, {static_cast<int>(random() % 1500), 9, 0});
+        const Bytes r = RandomRecord(random, {static_cast<int>(random() % 1500), 9, 0});
         many.insert(many.end(), r.begin(), r.end());
     }
-    Bytes mixed = Record(random, {2048, 2048, 2048, 700}); // larger than the small windows
-    for (const Bytes& r : {Record(random, {30}), Record(random, {2048, 2048, 2048, 2048, 2048}),
-                           Record(random, {100, 0, 5}), Record(random, {12})})
+    Bytes mixed = RandomRecord(random, {2048, 2048, 2048, 700}); // larger than the small windows
+    for (const Bytes& r :
+         {RandomRecord(random, {30}), RandomRecord(random, {2048, 2048, 2048, 2048, 2048}),
+          RandomRecord(random, {100, 0, 5}), RandomRecord(random, {12})})
         mixed.insert(mixed.end(), r.begin(), r.end());
     Bytes cutLarge = many; // the last record, larger than a small window, ends early
-    const Bytes large = Record(random, {2048, 2048, 2048, 2048});
+    const Bytes large = RandomRecord(random, {2048, 2048, 2048, 2048});
     cutLarge.insert(cutLarge.end(), large.begin(), large.end() - 3000);
     Bytes cutSmall = mixed; // ... a small one
-    const Bytes small = Record(random, {300});
+    const Bytes small = RandomRecord(random, {300});
     cutSmall.insert(cutSmall.end(), small.begin(), small.end() - 100);
     Bytes claims = many; // claims 2 GiB, holds 1 KiB
-    const Bytes huge = Record(random, {1016}, 0x7FFFFFF0);
+    const Bytes huge = RandomRecord(random, {1016}, 0x7FFFFFF0);
     claims.insert(claims.end(), huge.begin(), huge.end());
     Bytes negative = mixed; // negative PackedSize ends the package; the rest is not read
-    const Bytes stop = Record(random, {}, -20);
+    const Bytes stop = RandomRecord(random, {}, -20);
     negative.insert(negative.end(), stop.begin(), stop.end());
     negative.insert(negative.end(), many.begin(), many.begin() + 5000);
-    Bytes cut = Record(random, {32}); // a block claiming 64 code bytes, cut at 32
+    Bytes cut = RandomRecord(random, {32}); // a block claiming 64 code bytes, cut at 32
     cut[8] = 64;
     cut.insert(cut.end(), many.begin(), many.end());
     cut.insert(cut.end(), {0x44, 0xAC, 0x05});
     // Eight empty blocks declaring 32 bytes each before 100 code bytes: the last 256 bytes
     // of the image are silence, written by whichever thread fills it.
-    Bytes silent = Record(random, {0, 0, 0, 0, 0, 0, 0, 0, 100});
+    Bytes silent = RandomRecord(random, {0, 0, 0, 0, 0, 0, 0, 0, 100});
     for (size_t at = 10; at < 8 + 8 * 8; at += 8)
         silent[at] = 32;
     silent.insert(silent.end(), many.begin(), many.end());
@@ -194,30 +157,25 @@ TEST_F(PackageWindowTest, ThreadsKeepTheImagesOfAWholePackage) {
     std::mt19937 random(11);
     Bytes package;
     for (int i = 0; i < 40; i++) {
-        const Bytes r = Record(random, std::vector<int>(32, 2048));
+        const Bytes r = RandomRecord(random, std::vector<int>(32, 2048));
         package.insert(package.end(), r.begin(), r.end());
     }
     const std::vector<Entry> threaded = Decode(package, DefaultWindow, DefaultThreadBytes);
     const std::vector<Entry> alone = Decode(package, DefaultWindow, 1 << 30);
     ASSERT_EQ(threaded.size(), 40u);
-    EXPECT_EQ(threaded[39].name, path.filename().string() + ".039");
+    EXPECT_EQ(threaded[39].name, "sounds.sel.039");
     EXPECT_EQ(threaded[39].dataSize, 32 * 4 * 2048);
     EXPECT_TRUE(threaded == alone);
 
     // The last record's samples, from its codes through the reference step.
-    const size_t record = package.size() / 40 * 39;
-    AdpcmState state;
-    Bytes pcm;
-    for (size_t block = record + 8; block < package.size(); block += 8 + 2048) {
-        for (size_t k = block + 8; k < block + 8 + 2048; k++) {
-            for (uint32_t code : {package[k] & 0x0Fu, static_cast<uint32_t>(package[k] >> 4)}) {
-                const int32_t sample = AdpcmDecodeStep(state, code, IndexTable, StepTable);
-                pcm.push_back(static_cast<uint8_t>(sample));
-                pcm.push_back(static_cast<uint8_t>(sample >> 8));
-            }
-        }
-    }
-    EXPECT_TRUE(Bytes(threaded[39].image.begin() + WavHeaderSize, threaded[39].image.end()) == pcm);
+    Bytes codes;
+    for (size_t block = package.size() / 40 * 39 + 8; block < package.size(); block += 8 + 2048)
+        codes.insert(codes.end(), package.begin() + block + 8, package.begin() + block + 8 + 2048);
+    const Bytes& image = threaded[39].image;
+    Samples16 samples;
+    for (size_t at = WavHeaderSize; at + 1 < image.size(); at += 2)
+        samples.push_back(static_cast<int16_t>(image[at] | image[at + 1] << 8));
+    EXPECT_EQ(samples, StepDecode(codes));
 }
 
 } // namespace
