@@ -17,13 +17,15 @@
 //   but State.
 // - CompletedPasses counts finished callbacks. A buffer that a stopped channel was
 //   reading stays allocated until the count exceeds its value read right after the stop:
-//   by then the pass that might have been mixing it has ended.
+//   by then the pass that might have been mixing it has ended. Stopping the output counts
+//   as a pass too: once Stop has returned no pass is left running.
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -172,6 +174,20 @@ int64_t StoppedChannelsStamp() {
 
 bool RenderPassesExceed(int64_t stamp) {
     return CompletedPasses.load(std::memory_order_seq_cst) > stamp;
+}
+
+int64_t CompletedRenderPasses() {
+    return CompletedPasses.load(std::memory_order_seq_cst);
+}
+
+void CountOutputStopAsPass() {
+    CompletedPasses.fetch_add(1, std::memory_order_seq_cst);
+}
+
+bool AnyChannelPlaying() {
+    return std::any_of(std::begin(ChannelTable), std::end(ChannelTable), [](const SoundChannel& c) {
+        return RemainingOf(c.State.load(std::memory_order_acquire)) != 0;
+    });
 }
 
 void ForgetStoppedChannels() {

@@ -9,8 +9,6 @@ constexpr int32_t SoundRegistryGrowStep = 64;
 constexpr int32_t FullVolume = 100;
 
 struct SoundLibrary {
-    const SoundPlatform* platform = nullptr;
-    void* output = nullptr;             // handle of the open output
     ObjectRegistry* registry = nullptr; // created by the first successful InitSound
     bool initialised = false;           // an output is open
 };
@@ -36,37 +34,7 @@ SoundRecord* FindSound(int64_t number) {
 
 } // namespace
 
-// --- Output -------------------------------------------------------------------------------
-
-void SetSoundPlatform(const SoundPlatform* platform) {
-    // The open output must be closed through the table that opened it.
-    if (!Library.initialised) {
-        Library.platform = platform;
-    }
-}
-
-void* OpenAudioOutput() {
-    const SoundPlatform* platform = Library.platform;
-    if (platform == nullptr) {
-        return nullptr;
-    }
-    void* output = platform->Open();
-    if (output == nullptr) {
-        return nullptr;
-    }
-    if (!platform->Start(output)) {
-        platform->Close(output);
-        return nullptr;
-    }
-    return output;
-}
-
-void CloseAudioOutput(void* output) {
-    if (output != nullptr && Library.platform != nullptr) {
-        Library.platform->Stop(output);
-        Library.platform->Close(output);
-    }
-}
+// --- Start and end ----------------------------------------------------------------------
 
 ObjectRegistry* InitSound() {
     if (Library.initialised) {
@@ -74,18 +42,16 @@ ObjectRegistry* InitSound() {
     }
     // No callback runs yet: the table starts clean before the output can read it.
     ResetChannels();
-    void* output = OpenAudioOutput();
-    if (output == nullptr) {
+    if (!OpenLibraryOutput()) {
         return nullptr;
     }
     if (Library.registry == nullptr) {
         Library.registry = NewObjectRegistry(sizeof(SoundRecord), SoundRegistryGrowStep, FreeSound);
     }
     if (Library.registry == nullptr) {
-        CloseAudioOutput(output);
+        CloseLibraryOutput();
         return nullptr;
     }
-    Library.output = output;
     Library.initialised = true;
     return Library.registry;
 }
@@ -94,8 +60,7 @@ void EndSound() {
     if (!Library.initialised) {
         return;
     }
-    CloseAudioOutput(Library.output);
-    Library.output = nullptr;
+    CloseLibraryOutput();
     FreeAllObjects(Library.registry);
     // With the output closed no channel can be read: every buffer may go now.
     ForgetStoppedChannels();
@@ -171,7 +136,7 @@ int64_t PlaySound(int64_t number) {
         return 0;
     }
     StopChannels(number);
-    return StartChannel(number, record->Data, record->Size, record->Volume) ? 1 : 0;
+    return StartChannelAwake(number, record->Data, record->Size, record->Volume) ? 1 : 0;
 }
 
 void StopSound(int64_t number) {

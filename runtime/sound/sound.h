@@ -8,6 +8,10 @@
 // a lock. Until InitSound has opened an output every sound command does nothing and
 // returns 0.
 //
+// The output rests while nothing plays: a watcher thread of the library stops it once no
+// channel has played for 8 render passes (about 0.1 s with the SDL output), and PlaySound
+// starts it again. No command behaves differently for it.
+//
 // Wiring a program to the real output (library mv_sound_sdl, sound_sdl.h):
 //     SetSoundPlatform(SdlSoundPlatform());
 //     InitSound();
@@ -49,13 +53,17 @@ struct SoundRecord {
 // --- Platform operations ----------------------------------------------------------------
 
 // The audio output as a table of operations, so that the logic runs without a device.
+// Start and Stop come from the main thread or from the library's watcher thread, never two
+// operations at once.
 struct SoundPlatform {
     // Opens the default output in the output format with RenderAudio as its callback,
     // not yet running. Returns the output's handle, or null (nothing left open).
     void* (*Open)();
-    // Starts the callbacks; non-zero on success.
+    // Starts the callbacks; non-zero on success. Called again after each Stop, with the
+    // output still open, when a sound is to play after a rest.
     int (*Start)(void* output);
-    // Stops the callbacks; once it returns no callback runs until the next Start.
+    // Stops the callbacks; once it returns no callback runs until the next Start. Stopped,
+    // the output should cost no CPU at all: it rests so whenever nothing plays.
     void (*Stop)(void* output);
     // Closes the output; no callback runs afterwards.
     void (*Close)(void* output);
@@ -97,7 +105,8 @@ void FreeSound(int64_t number);
 // --- Playback ---------------------------------------------------------------------------
 
 // Plays a sound once from its start on the first free channel, stopping it first where it
-// already plays. 1 when a channel started, 0 otherwise (no such sound, 32 channels busy).
+// already plays, and starts the output where it rests. 1 when a channel started, 0
+// otherwise (no such sound, 32 channels busy, a resting output that failed to start).
 int64_t PlaySound(int64_t number);
 // Stops every channel playing the sound, or every channel for -1.
 void StopSound(int64_t number);
@@ -135,5 +144,6 @@ uint8_t* NewSampleBuffer(int64_t size);
 void FreeSampleBuffer(uint8_t* buffer);
 
 // Buffers of freed sounds that the audio thread might still be reading; each is released
-// by a later sound command once the callback has completed a pass since the sound stopped.
+// by a later sound command once the callback has completed a pass since the sound stopped,
+// or the output has rested.
 int64_t SoundBuffersAwaitingRelease();

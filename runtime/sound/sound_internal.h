@@ -38,6 +38,36 @@ int64_t StoppedChannelsStamp();
 bool RenderPassesExceed(int64_t stamp);
 // Called once the output is closed: no channel can be read any more.
 void ForgetStoppedChannels();
+// Render passes completed so far, stops of the output included.
+int64_t CompletedRenderPasses();
+// Called once the output has stopped: no pass that began before is still running, so the
+// stop counts as a completed pass and every buffer retired so far may go.
+void CountOutputStopAsPass();
+// True while a channel has bytes left to mix; from any thread.
+bool AnyChannelPlaying();
+
+// --- Output (sound_output.cpp) ---------------------------------------------------------------
+
+// Opens and starts the output of the chosen platform, and the watcher thread that rests it
+// while nothing plays. False when no output could be opened.
+bool OpenLibraryOutput();
+// Ends the watcher, then stops the output unless it rests, and closes it.
+void CloseLibraryOutput();
+// StartChannel, then starts the output again where it rests. False, with no channel left
+// playing, when all channels are busy or the output cannot be started again.
+bool StartChannelAwake(int64_t number, const uint8_t* data, uint32_t size, int32_t volume);
+
+// Completed render passes without any channel playing before the output rests: 8 passes
+// are 93 ms at 512 frames a pass, so the end of the last sound has left the device's
+// buffers by then, and a Stop followed by a Play never closes the device in between.
+constexpr int64_t QuietPassesBeforeRest = 8;
+// One check of the watcher (it makes one every RestCheckInterval while the output runs):
+// the first check that finds no channel playing notes the completed passes, and a later
+// one stops the output once QuietPassesBeforeRest more have completed with none playing
+// and no Play meanwhile. True when the output rests after the call.
+bool RestOutputIfQuiet();
+// True while the output is open and rests.
+bool SoundOutputRests();
 
 // --- Retired sample buffers --------------------------------------------------------------
 

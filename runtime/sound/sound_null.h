@@ -12,7 +12,9 @@ const SoundPlatform* NullSoundPlatform();
 
 // Renders byteCount bytes of the mix into buffer, as the device's callback would, when
 // the null output is open and started; else leaves buffer alone. Returns the bytes
-// rendered. The caller plays the audio thread: call it from one thread at a time.
+// rendered. The caller plays the audio thread: call it from one thread at a time. Like any
+// output it comes to rest (0 bytes) once 8 pulls have gone by without a sound playing, at
+// the library's next check (within 0.2 s), until the next PlaySound.
 int64_t PullNullSound(uint8_t* buffer, int64_t byteCount);
 
 // Whether the null output is open and started.

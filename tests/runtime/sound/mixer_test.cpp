@@ -1,4 +1,5 @@
 // Start and end of the library, and the mixer: playing, stopping, scaling, clipping, releasing.
+#include "runtime/sound/sound_internal.h"
 #include "runtime/sound/sound_null.h"
 #include "sound_fixture.h"
 
@@ -82,6 +83,51 @@ TEST_F(MixerTest, MixSamplesCapsTheScaleAndIgnoresAnOddLastByte) {
     const Bytes src = S16({1234, 32767}) + Bytes{0x7F};
     MixSamples(out.data(), src.data(), 5, 1000);
     EXPECT_EQ(out, S16({1243, 32758}) + Bytes{0x11});
+}
+
+// The watcher's check, made here by hand (its thread makes the same, so each result is the same
+// whichever makes it): never while a channel plays, only after 8 quiet passes with no Play,
+// and a Play starts the output again with its channel already set.
+TEST_F(MixerTest, TheOutputRestsOnlyAfterQuietPassesAndPlayStartsIt) {
+    ASSERT_NE(CatchStereo(0, Samples(40, 9)), 0); // 20 frames, one mixed a pass
+    for (bool stop : {false, true}) {             // the sound ends, or is stopped
+        ASSERT_EQ(PlaySound(0), 1);
+        for (int pass = 0; pass < (stop ? 3 : 20); ++pass) {
+            EXPECT_FALSE(RestOutputIfQuiet()) << pass;
+            EXPECT_EQ(Render(4), Samples({9, 9})) << pass;
+        }
+        if (stop) {
+            StopSound(0);
+            EXPECT_FALSE(RestOutputIfQuiet());
+            Render(4);
+            Render(4);
+            ASSERT_EQ(PlaySound(0), 1); // a Play starts the count again
+            StopSound(0);
+        }
+        for (int64_t pass = 0; pass < QuietPassesBeforeRest; ++pass) {
+            EXPECT_FALSE(RestOutputIfQuiet()) << pass; // the first notes the count
+            Render(4);
+        }
+        EXPECT_TRUE(RestOutputIfQuiet());
+    }
+    ASSERT_EQ(PlaySound(0), 1);
+    EXPECT_EQ(Render(4), Samples({9, 9}));
+    EXPECT_EQ(OutputLog, "OSsSsS");
+    StopSound(0);
+    Render(4);
+    ASSERT_NE(CatchStereo(0, {1, 1}), 0);
+    for (int pass = 0; pass <= QuietPassesBeforeRest; ++pass) {
+        RestOutputIfQuiet();
+        Render(4);
+    }
+    ASSERT_TRUE(SoundOutputRests());
+    OutputFailures = "S"; // a failed start plays nothing; the output rests on
+    EXPECT_EQ(PlaySound(0), 0);
+    EXPECT_EQ(SoundStatus(0), 0);
+    FreeSound(0); // no pass can have read it: it goes at once
+    EXPECT_EQ(SoundBuffersAwaitingRelease(), 0);
+    EndSound();
+    EXPECT_EQ(OutputLog, "OSsSsSsSC"); // closed without a second stop
 }
 
 // A buffer that a stopped channel was reading waits for one completed pass; others go at once.

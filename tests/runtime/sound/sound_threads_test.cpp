@@ -1,5 +1,7 @@
-// SDL's audio thread through its disk driver calling back without delay: the capture file, and
-// commands racing the callback. A target of its own, so that a ThreadSanitizer build runs it.
+// SDL's audio thread through its disk driver calling back without delay: the capture file,
+// commands racing the callback, and the watcher closing and Play reopening the device. A target
+// of its own, so that a ThreadSanitizer build runs it.
+#include "runtime/sound/sound_internal.h"
 #include "runtime/sound/sound_sdl.h"
 #include "sound_fixture.h"
 
@@ -82,6 +84,26 @@ TEST_F(SdlTest, StopsAndReplacementsRaceTheCallbackSafely) {
             std::this_thread::sleep_for(std::chrono::microseconds(10));
         }
     }
+}
+
+// The watcher closes the device once a sound has ended, and each Play opens it again in time
+// to play its sound to the end; the end (in TearDown) finds the output resting or running.
+TEST_F(SdlTest, TheWatcherRestsTheDeviceBetweenSounds) {
+    const auto waitFor = [](auto done) {
+        for (int ms = 0; ms < 20000 && !done(); ++ms) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return done();
+    };
+    const Bytes image = MakeWav(2, 44100, 16, Bytes(40000, 3)); // 10,000 frames
+    ASSERT_NE(CatchSound(0, image.data(), Size(image)), 0);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(waitFor(SoundOutputRests)) << round;
+        ASSERT_EQ(PlaySound(0), 1);
+        EXPECT_FALSE(SoundOutputRests());
+        ASSERT_TRUE(waitFor([] { return SoundStatus(0) == 0; })) << round;
+    }
+    ASSERT_EQ(PlaySound(0), 1);
 }
 
 } // namespace
