@@ -10,9 +10,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <mutex>
 #include <ostream>
 
 namespace {
+
+// The sound file library keeps the error of a failed open in one variable of the process,
+// which every open clears first: the sounds are opened one at a time, so that the message
+// of each failure is its own.
+std::mutex Opening;
 
 int64_t RecordRate(const SoundRequest& request, int64_t sourceRate) {
     if (request.rate > 0)
@@ -55,7 +61,11 @@ std::string Seconds(const RecordPreview& p) {
 std::string AppendSound(const SoundRequest& request, std::vector<uint8_t>& package,
                         RecordPreview& preview) {
     AudioFile file;
-    std::string problem = file.Open(request.path);
+    std::string problem;
+    {
+        const std::lock_guard<std::mutex> lock(Opening);
+        problem = file.Open(request.path);
+    }
     if (!problem.empty())
         return problem;
     const int64_t rate = RecordRate(request, file.Rate());
