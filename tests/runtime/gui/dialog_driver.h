@@ -30,8 +30,6 @@ public:
     // Stops answering; answers never given fail the test.
     void Stop();
     void Answer(Action action) { answers_.push_back(std::move(action)); }
-    void SetWatchdog(int milliseconds) { watchdogMs_ = milliseconds; }
-    size_t Pending() const { return answers_.size(); }
 
     // Types into the file dialog's name field, replacing its text, and presses Return.
     static void TypeAndConfirm(QWidget* dialog, const QString& text);

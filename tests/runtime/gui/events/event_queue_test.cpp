@@ -99,13 +99,6 @@ TEST_F(EventQueueTest, SuspendedPostsAreLostUntilEveryResume) {
     EXPECT_EQ(SuppressCount, 0);
 }
 
-TEST_F(EventQueueTest, BindingsStartEmptyWithTheirBuckets) {
-    ASSERT_NE(EventBindings, nullptr);
-    EXPECT_EQ(MapSize(EventBindings), 0);
-    EXPECT_EQ(EventBindings->bucketCount, 1024);
-    EXPECT_EQ(EventBindings->elementSize, 16);
-}
-
 TEST_F(EventQueueTest, BindingCallbacksSeeThePostedEventInTheRegisters) {
     static std::vector<PostedEvent> seen;
     seen.clear();

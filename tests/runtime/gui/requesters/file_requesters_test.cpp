@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest-spi.h>
-
 #include <string>
 
 namespace {
@@ -123,11 +121,6 @@ TEST_F(FileRequesters, SaveReturnsThePathExactlyAsChosen) {
         PressEscape(dialog);
     });
     EXPECT_EQ(Text(SaveFileRequester(u"", Folder().c_str(), u"*.WAV", 0, TempOffset)), u"");
-}
-
-TEST_F(FileRequesters, WatchdogClosesADialogNobodyAnswers) {
-    SetWatchdog(300);
-    EXPECT_NONFATAL_FAILURE(Open(Folder()), "closed by the watchdog");
 }
 
 } // namespace

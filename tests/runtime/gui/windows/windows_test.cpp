@@ -90,17 +90,22 @@ TEST_F(WindowsTest, TitlesShowAsWritten) {
     EXPECT_EQ(WindowWidget(0)->windowHandle()->title(), u"a [*] & b"_qs);
 }
 
+// A numbered window, and a dynamic one named by its record in the events.
 TEST_F(WindowsTest, ACloseRequestPostsAnEventAndTheWindowStaysOpen) {
-    OpenWindow(0, 0, 0, 100, 100, u"w", 0x60);
-    CollectEvents(20);
-    EXPECT_FALSE(WindowWidget(0)->close());
-    EXPECT_EQ(OfKind(CollectEvents(), Event_CloseWindow),
-              (std::vector<PostedEvent>{{Event_CloseWindow, 0, 0, 0}}));
-    ASSERT_NE(WindowWidget(0), nullptr);
-    EXPECT_TRUE(WindowWidget(0)->isVisible());
-    CloseWindow(0);
-    EXPECT_EQ(WindowWidget(0), nullptr);
-    EXPECT_TRUE(OfKind(CollectEvents(), Event_CloseWindow).empty());
+    for (const int64_t number : {int64_t{0}, AnyNumber}) {
+        const int64_t opened = OpenWindow(number, 0, 0, 100, 100, u"w", 0x60);
+        const int64_t id = number == AnyNumber ? opened : number;
+        ASSERT_NE(WindowWidget(id), nullptr);
+        EXPECT_EQ(WindowNumberOf(reinterpret_cast<int64_t>(WindowWidget(id))), id);
+        CollectEvents(20);
+        EXPECT_FALSE(WindowWidget(id)->close());
+        EXPECT_EQ(OfKind(CollectEvents(), Event_CloseWindow),
+                  (std::vector<PostedEvent>{{Event_CloseWindow, id, id, 0}}));
+        EXPECT_TRUE(WindowWidget(id)->isVisible());
+        CloseWindow(id);
+        EXPECT_EQ(WindowWidget(id), nullptr);
+        EXPECT_TRUE(OfKind(CollectEvents(), Event_CloseWindow).empty());
+    }
 }
 
 TEST_F(WindowsTest, CloseWindowDropsOnlyThatWindowsQueuedEvents) {
@@ -213,19 +218,6 @@ TEST_F(WindowsTest, ClosingTheKeyWindowHandsTheFocusBack) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(WindowWidget(4)));
     CloseWindow(4);
     EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == WindowWidget(1); }));
-}
-
-TEST_F(WindowsTest, ADynamicWindowIsNamedByItsRecord) {
-    const int64_t id = OpenWindow(AnyNumber, 0, 0, 100, 100, u"dyn", 0x4);
-    ASSERT_NE(id, 0);
-    QWidget* window = WindowWidget(id);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(WindowNumberOf(reinterpret_cast<int64_t>(window)), id);
-    EXPECT_FALSE(window->close());
-    EXPECT_EQ(OfKind(CollectEvents(), Event_CloseWindow),
-              (std::vector<PostedEvent>{{Event_CloseWindow, id, id, 0}}));
-    CloseWindow(id);
-    EXPECT_EQ(WindowWidget(id), nullptr);
 }
 
 } // namespace
