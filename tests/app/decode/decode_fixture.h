@@ -90,9 +90,9 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    // Writes bytes as dir/name (empty bytes: an empty file) and gives its path.
-    std::string Write(const Bytes& bytes, const std::string& name = "sounds.sel") const {
-        const std::string path = (dir / name).string();
+    // Writes bytes as dir/sounds.sel (empty bytes: an empty file) and gives its path.
+    std::string Write(const Bytes& bytes) const {
+        const std::string path = (dir / "sounds.sel").string();
         FILE* f = std::fopen(path.c_str(), "wb");
         if (!bytes.empty())
             std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -112,9 +112,7 @@ protected:
         while (NextElement(Samples.list))
             entries.push_back(CurrentSample());
     }
-    void Decode(const Bytes& bytes, const std::string& name = "sounds.sel") {
-        DecodePath(Write(bytes, name));
-    }
+    void Decode(const Bytes& bytes) { DecodePath(Write(bytes)); }
 
     // The samples of an entry's data area (a last odd byte is left out).
     static Samples16 SamplesOf(const SampleEntry* e) {

@@ -145,15 +145,4 @@ TEST_F(PackageTest, PackagesThatCannotBeReadLeaveSamplesEmpty) {
     EXPECT_EQ(ListSize(Samples.list), 0);
 }
 
-TEST_F(PackageTest, NamesRepeatFromPosition1000On) {
-    Bytes package;
-    for (int i = 0; i < 1001; i++)
-        package = Join({package, Record(11025, 0)});
-    Decode(package, "music.mus");
-    ASSERT_EQ(entries.size(), 1001u);
-    EXPECT_EQ(Name(entries[7]), "music.mus.007");
-    EXPECT_EQ(Name(entries[999]), "music.mus.999");
-    EXPECT_EQ(Name(entries[1000]), "music.mus.100");
-}
-
 } // namespace
