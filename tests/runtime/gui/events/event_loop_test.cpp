@@ -55,15 +55,6 @@ TEST_F(EventLoopTest, WaitWithoutEventsReturnsZero) {
     EXPECT_LT(CpuSeconds() - cpu, 0.05);
 }
 
-TEST_F(EventLoopTest, AQueuedEventIsReturnedWithoutWaiting) {
-    PostEvent(Event_Gadget, 2, 0, 0);
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(WaitWindowEvent(-1), Event_Gadget);
-    EXPECT_EQ(EventGadget(), 2);
-    EXPECT_LT(clock.elapsed(), 100);
-}
-
 TEST_F(EventLoopTest, ReturnAndKeypadEnterMatchTheShortcutOthersDoNot) {
     struct Case {
         Qt::Key key;
