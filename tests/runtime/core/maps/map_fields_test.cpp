@@ -63,6 +63,10 @@ TEST_F(MapFields, StringFieldsAreReleasedAndMapFieldsCopiedDeeply) {
     EXPECT_EQ(p.flags, 2);
     EXPECT_EQ(p.structureMap, BindingMap);
     EXPECT_EQ(p.bucketCount, 5);
+    // A map of other parameters in its place: copies take the source map's, not the field's.
+    map =
+        NewMap(sizeof(Binding), 3, BindingMap, reinterpret_cast<TextMap**>(source + MapOffset), 7);
+    ASSERT_EQ(MapField(source), map);
     Bind(map, {"play", "stop", "gone"});
     FindMapElement(map, "gone");
     DeleteCurrentMapElement(map);
@@ -81,7 +85,8 @@ TEST_F(MapFields, StringFieldsAreReleasedAndMapFieldsCopiedDeeply) {
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy, map);
     EXPECT_EQ(destination[0], 42);
-    EXPECT_EQ(copy->bucketCount, 5);
+    EXPECT_EQ(copy->bucketCount, 7);
+    EXPECT_EQ(copy->flags, 3);
     EXPECT_EQ(MapSize(copy), 2);
     EXPECT_NE(NameOf(copy, "stop"), NameOf(map, "stop"));
 
@@ -94,7 +99,9 @@ TEST_F(MapFields, StringFieldsAreReleasedAndMapFieldsCopiedDeeply) {
     FreeMap(plain);
     FreeMap(copy); // clears the variable in the packed field
     EXPECT_EQ(MapField(destination), nullptr);
-    ClearStructure(destination, HolderMap); // nothing left to free
+    InitializeStructure(destination, HolderMap);
+    CopyStructure(destination, HolderSize, HolderMap, source); // an empty source empties it
+    EXPECT_EQ(MapField(destination), nullptr);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Memory blocks, peek and poke, arrays, and structure maps with string, nested, array and
-// map fields (list fields are covered by the list library's tests).
+// Memory blocks, peek and poke, arrays, and structure maps with string, nested and array
+// fields (list and map fields are covered by the list and map libraries' tests).
 
 #include <gtest/gtest.h>
 
@@ -262,54 +262,6 @@ TEST(Structures, HasDynamicFields) {
     for (const auto& [map, expected] : cases) {
         EXPECT_EQ(HasDynamicFields(map), expected) << "map starting " << (map ? *map : 0);
     }
-}
-
-// A fake text map that records its creation parameters and one copied value.
-struct FakeMap {
-    int64_t size, flags, buckets, value;
-    const int64_t* map;
-};
-
-FakeMap* F(const TextMap* m) {
-    return reinterpret_cast<FakeMap*>(const_cast<TextMap*>(m));
-}
-
-TextMap* NewFake(int64_t size, int32_t flags, const int64_t* map, TextMap** owner, int64_t n) {
-    return *owner = reinterpret_cast<TextMap*>(new FakeMap{size, flags, n, 0, map});
-}
-
-TEST(Structures, MapFieldsGoThroughTheSharedRoutines) {
-    const SharedRoutineTable saved = SharedRoutines;
-    SharedRoutines.NewMap = NewFake;
-    SharedRoutines.CopyMap = [](TextMap* s, TextMap* d) {
-        F(d)->value = F(s)->value;
-        return 1;
-    };
-    SharedRoutines.FreeMap = [](TextMap* m) { delete F(m); }; // else the leak check fails
-    SharedRoutines.GetMapParameters = [](const TextMap* m, MapParameters* out) {
-        *out = {F(m)->size, static_cast<int32_t>(F(m)->flags), F(m)->map, F(m)->buckets};
-    };
-    struct Holder {
-        TextMap* map;
-        int64_t plain;
-    } source = {}, copy = {};
-    const int64_t holderMap[] = {MapTextMap, 0, 24, 3, W(kInner), 7, MapEnd};
-    InitializeStructure(&copy, holderMap);
-    ASSERT_NE(copy.map, nullptr);
-    const FakeMap* m = F(copy.map);
-    EXPECT_EQ((Words{m->size, m->flags, m->buckets}), (Words{24, 3, 7}));
-    EXPECT_EQ(m->map, kInner);
-    F(NewFake(8, 1, nullptr, &source.map, 64))->value = 12;
-    source.plain = 77;
-    CopyStructure(&copy, sizeof copy, holderMap, &source);
-    ASSERT_NE(copy.map, source.map);
-    m = F(copy.map);
-    EXPECT_EQ((Words{m->size, m->flags, m->buckets, m->value, copy.plain}),
-              (Words{8, 1, 64, 12, 77}));
-    ClearStructure(&source, holderMap);
-    CopyStructure(&copy, sizeof copy, holderMap, &source); // an empty source empties the copy
-    EXPECT_EQ(copy.map, nullptr);
-    SharedRoutines = saved;
 }
 
 } // namespace
