@@ -1,12 +1,14 @@
 #include "tools/audio_input.h"
 
 #include "tools/tool_files.h"
+#include "tools/wav_header_check.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +87,23 @@ std::string OpenFailure(SNDFILE* file) {
     return "cannot be read as sound: " + LibraryMessage(file);
 }
 
+// The header check on a regular file: empty, or the reason. A file that cannot be opened
+// passes, for the library to tell why.
+std::string FileHeaderProblem(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat status;
+    std::string problem;
+    if (fstat(fd, &status) == 0)
+        problem = WavHeaderProblem(status.st_size, [fd](int64_t at, uint8_t* out, int64_t n) {
+            const ssize_t got = pread(fd, out, static_cast<size_t>(n), at);
+            return static_cast<int64_t>(std::max<ssize_t>(got, 0));
+        });
+    close(fd);
+    return problem.empty() ? problem : "cannot be read as sound: " + problem;
+}
+
 } // namespace
 
 struct AudioFile::State {
@@ -113,6 +132,9 @@ std::string AudioFile::Open(const std::string& path) {
     struct stat status;
     if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
         return "is a folder, not a file";
+    const std::string damaged = FileHeaderProblem(path);
+    if (!damaged.empty())
+        return damaged;
     state_->file = sf_open(path.c_str(), SFM_READ, &state_->info);
     if (state_->file)
         return {};
@@ -120,6 +142,15 @@ std::string AudioFile::Open(const std::string& path) {
 }
 
 std::string AudioFile::OpenMemory(const uint8_t* data, size_t size) {
+    const std::string damaged = WavHeaderProblem(
+        static_cast<int64_t>(size), [data, size](int64_t at, uint8_t* out, int64_t n) {
+            const int64_t got = std::clamp<int64_t>(static_cast<int64_t>(size) - at, 0, n);
+            if (got > 0)
+                std::memcpy(out, data + at, static_cast<size_t>(got));
+            return got;
+        });
+    if (!damaged.empty())
+        return "cannot be read as sound: " + damaged;
     state_->memory = MemoryFile{data, static_cast<sf_count_t>(size), 0};
     state_->file = sf_open_virtual(&MemoryIo, SFM_READ, &state_->info, &state_->memory);
     return state_->file ? std::string() : OpenFailure(nullptr);

@@ -23,7 +23,8 @@ public:
     AudioFile& operator=(const AudioFile&) = delete;
 
     // Opens path ("-": standard input) and reads its header. Empty on success, else the
-    // reason (for messages after the file's name).
+    // reason (for messages after the file's name). A WAV header that the library would
+    // parse without end is refused before the library sees it (wav_header_check.h).
     std::string Open(const std::string& path);
     // Opens size bytes at data (which must outlive the file) as a sound file.
     std::string OpenMemory(const uint8_t* data, size_t size);
