@@ -81,18 +81,6 @@ TEST_F(ListViewTest, StateAfterEachCommandAndNoEvents) {
     EXPECT_TRUE(GadgetEvents().empty());
 }
 
-TEST_F(ListViewTest, RowZeroSelectedAfterFillingStaysSelectedAfterThePump) {
-    MakeList({});
-    for (const char16_t* name : {u"music.mus.000", u"music.mus.001", u"music.mus.002"})
-        AddGadgetItem(0, static_cast<int32_t>(CountGadgetItems(0)), name);
-    SetGadgetState(0, 0);
-    SetActiveGadget(0);
-    for (int i = 0; i < 5; ++i)
-        WaitWindowEvent(0);
-    EXPECT_EQ(GetGadgetState(0), 0);
-    EXPECT_EQ(GadgetText(0), "music.mus.000");
-}
-
 TEST_F(ListViewTest, UserClicksPostTheirTypeSetGadgetStatePostsNothing) {
     QListView* view = MakeList({u"a", u"b", u"c"});
     SetGadgetState(0, 2);
