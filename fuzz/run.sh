@@ -16,20 +16,20 @@ cd "$(dirname "$0")/.."
 
 build="build-fuzz"
 targets="package_reader audio_input catch_sound string_convert bmp_decoder"
-# The CI pass leaves out the sound input: the system's sound file library loops without
-# end on some damaged WAV headers (a LIST chunk claiming 4 GiB in a tiny file), which a
-# fixed-seed pass reaches; campaigns still run it (fuzz/run.sh audio_input SECONDS).
-ci_targets="package_reader catch_sound string_convert bmp_decoder"
+# The CI pass runs every target. The sound input refuses the WAV headers on which the
+# system's sound file library loops without end (a LIST chunk holding a chunk that claims
+# 4 GiB); its seed corpus holds such headers, so that a pass fails if the loop comes back.
+ci_targets="$targets"
 
 # Per target: runs of the CI pass and the fuzzer's options. The counts give each target
-# some 10 to 40 s: the whole pass, build included, takes about 2 minutes on 2 cores, 3
+# some 10 to 40 s: the whole pass, build included, takes about 2.5 minutes on 2 cores, 3.5
 # while other builds share them. The sound target may allocate no block above 256 MiB: it
 # loads at most 16 MiB of output, and an image longer than an hour must be refused before
 # anything is allocated.
 settings() {
     case $1 in
     package_reader) runs=240000 options="-max_len=8192" ;;
-    audio_input) runs=20000 options="-max_len=4096" ;;
+    audio_input) runs=15000 options="-max_len=4096" ;;
     catch_sound) runs=1500000 options="-max_len=4096 -malloc_limit_mb=256" ;;
     string_convert) runs=750000 options="-max_len=1024" ;;
     bmp_decoder) runs=3000000 options="-max_len=4096" ;;
