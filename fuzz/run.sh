@@ -24,7 +24,7 @@ ci_targets="$targets"
 # Per target: runs of the CI pass and the fuzzer's options. The counts give each target
 # some 10 to 40 s: the whole pass, build included, takes about 2.5 minutes on 2 cores, 3.5
 # while other builds share them. The sound target may allocate no block above 256 MiB: it
-# loads at most 16 MiB of output, and an image longer than an hour must be refused before
+# loads at most 1 MiB of output, and an image longer than an hour must be refused before
 # anything is allocated.
 settings() {
     case $1 in
