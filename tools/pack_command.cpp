@@ -76,7 +76,7 @@ public:
         std::vector<SoundRequest> requests;
         for (size_t k = 0; k < files_.size(); k++) {
             if (k >= copies_.size() || copies_[k].empty())
-                requests.push_back({files_[k], rate_, NAN, Encoder()});
+                requests.push_back({files_[k], rate_, NAN, EncoderFor(fast_)});
         }
         const std::vector<EncodedSound> sounds = EncodeSounds(requests);
         std::vector<uint8_t> package;
@@ -95,7 +95,7 @@ public:
             report << "Packed " << files_.size() << (files_.size() == 1 ? " record" : " records")
                    << " into " << (out_ == "-" ? "standard output" : Printable(out_)) << " ("
                    << package.size() << " bytes)" << CopiedText() << ":\n";
-        PrintPreview(report, lines, json_, Encoder());
+        PrintPreview(report, lines, json_, EncoderFor(fast_));
         return ExitSuccess;
     }
 
@@ -162,12 +162,10 @@ private:
                " unchanged from " + Printable(from_);
     }
 
-    AdpcmEncoder Encoder() const { return fast_ ? AdpcmEncoder::Greedy : AdpcmEncoder::Search; }
-
     // Appends the record of file k, encoded as sound, or tells why it could not be.
     bool AppendFile(ToolIo& io, size_t k, const EncodedSound& sound, std::vector<uint8_t>& package,
                     std::vector<PreviewLine>& lines) const {
-        const std::string source = files_[k] == "-" ? "standard input" : files_[k];
+        const std::string source = SourceName(files_[k]);
         if (!sound.problem.empty()) {
             ReportError(io.err, source, sound.problem);
             return false;

@@ -82,7 +82,7 @@ public:
                    << " of " << Printable(package_) << " into "
                    << (target == "-" ? "standard output" : Printable(target)) << " ("
                    << bytes.size() << " bytes):\n";
-        PrintPreview(report, lines, json_, Encoder());
+        PrintPreview(report, lines, json_, EncoderFor(fast_));
         return ExitSuccess;
     }
 
@@ -159,7 +159,7 @@ private:
         std::vector<SoundRequest> requests;
         for (const auto& [at, path] : sounds_) {
             const int64_t rate = rate_ > 0 ? rate_ : entries_[static_cast<size_t>(at)]->SampleRate;
-            requests.push_back({path, rate, loudness, Encoder()});
+            requests.push_back({path, rate, loudness, EncoderFor(fast_)});
         }
         const std::vector<EncodedSound> encoded = EncodeSounds(requests);
         std::vector<uint8_t> rebuilt;
@@ -174,7 +174,7 @@ private:
                                bytes.begin() + offset + size);
             } else {
                 const EncodedSound& e = encoded[next++];
-                lines.push_back({static_cast<int64_t>(k), Source(sound->second), e.preview});
+                lines.push_back({static_cast<int64_t>(k), SourceName(sound->second), e.preview});
                 if (!e.problem.empty())
                     ReportError(io.err, lines.back().source, e.problem);
                 ok = e.problem.empty() && ok;
@@ -185,12 +185,6 @@ private:
         }
         bytes.swap(rebuilt);
         return ok;
-    }
-
-    AdpcmEncoder Encoder() const { return fast_ ? AdpcmEncoder::Greedy : AdpcmEncoder::Search; }
-
-    static std::string Source(const std::string& path) {
-        return path == "-" ? "standard input" : path;
     }
 
     std::string package_;

@@ -14,6 +14,16 @@
 inline constexpr char FastHelp[] = "Encode with the quick greedy encoder instead of the search "
                                    "(about 2.5 dB lower SNR on speech)";
 
+// The encoder pack and replace use: the search, or with --fast the greedy one.
+inline AdpcmEncoder EncoderFor(bool fast) {
+    return fast ? AdpcmEncoder::Greedy : AdpcmEncoder::Search;
+}
+
+// A sound's source as messages name it: "standard input" for "-".
+inline std::string SourceName(const std::string& path) {
+    return path == "-" ? "standard input" : path;
+}
+
 struct SoundRequest {
     std::string path; // "-": standard input
     // Record rate in Hz; 0: the source's when it fits the rate word, else FallbackRate.
