@@ -87,20 +87,12 @@ std::string OpenFailure(SNDFILE* file) {
     return "cannot be read as sound: " + LibraryMessage(file);
 }
 
-// The header check on a regular file: empty, or the reason. A file that cannot be opened
-// passes, for the library to tell why.
-std::string FileHeaderProblem(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    struct stat status;
-    std::string problem;
-    if (fstat(fd, &status) == 0)
-        problem = WavHeaderProblem(status.st_size, [fd](int64_t at, uint8_t* out, int64_t n) {
-            const ssize_t got = pread(fd, out, static_cast<size_t>(n), at);
-            return static_cast<int64_t>(std::max<ssize_t>(got, 0));
-        });
-    close(fd);
+// The header check on the open regular file fd of size bytes: empty, or the reason.
+std::string FileHeaderProblem(int fd, int64_t size) {
+    const std::string problem = WavHeaderProblem(size, [fd](int64_t at, uint8_t* out, int64_t n) {
+        const ssize_t got = pread(fd, out, static_cast<size_t>(n), at);
+        return static_cast<int64_t>(std::max<ssize_t>(got, 0));
+    });
     return problem.empty() ? problem : "cannot be read as sound: " + problem;
 }
 
@@ -111,6 +103,7 @@ struct AudioFile::State {
     SF_INFO info{};
     MemoryFile memory;
     std::vector<uint8_t> held; // standard input's bytes
+    int fd = -1;               // the file the library reads, checked first on the same descriptor
 };
 
 AudioFile::AudioFile() : state_(std::make_unique<State>()) {}
@@ -118,6 +111,8 @@ AudioFile::AudioFile() : state_(std::make_unique<State>()) {}
 AudioFile::~AudioFile() {
     if (state_->file)
         sf_close(state_->file);
+    if (state_->fd >= 0)
+        close(state_->fd);
 }
 
 std::string AudioFile::Open(const std::string& path) {
@@ -129,16 +124,20 @@ std::string AudioFile::Open(const std::string& path) {
     const std::string problem = NotRegularProblem(path);
     if (!problem.empty())
         return problem;
+    state_->fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (state_->fd < 0)
+        return std::strerror(errno);
     struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+    if (fstat(state_->fd, &status) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(status.st_mode))
         return "is a folder, not a file";
-    const std::string damaged = FileHeaderProblem(path);
+    const std::string damaged = FileHeaderProblem(state_->fd, status.st_size);
     if (!damaged.empty())
         return damaged;
-    state_->file = sf_open(path.c_str(), SFM_READ, &state_->info);
-    if (state_->file)
-        return {};
-    return access(path.c_str(), R_OK) == 0 ? OpenFailure(nullptr) : std::strerror(errno);
+    // The descriptor stays ours: the library reads exactly the file that was checked.
+    state_->file = sf_open_fd(state_->fd, SFM_READ, &state_->info, SF_FALSE);
+    return state_->file ? std::string() : OpenFailure(nullptr);
 }
 
 std::string AudioFile::OpenMemory(const uint8_t* data, size_t size) {
