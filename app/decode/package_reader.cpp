@@ -113,16 +113,35 @@ bool ReadRecord(PackageSource& source, SampleEntry* entry) {
     return (entry->Problems & (RecordNegativeSize | RecordReadError)) == 0;
 }
 
-// Name := file name of the package + "." + the position as three digits (cut to the
-// first three from position 1000 on).
-void NameSample(SampleEntry* entry, const char16_t* path, int64_t position) {
+// Name := file name of the package (fileName) + "." + the position as three digits (cut
+// to the first three from position 1000 on).
+void NameSample(SampleEntry* entry, const char16_t* fileName, int64_t position) {
     TempExpression expression;
-    GetFilePart(path, 0, TempOffset);
+    TempAppend(fileName);
     TempAppend(u".");
     const int64_t at = TempOffset;
     RSet(Str(position, at), 3, u"0", at);
     expression.StoreInto(&entry->Name);
 }
+
+// The file-name part of a package's path, which every sample's name starts with: taken
+// once per package, not once per record.
+class PackageFileName {
+public:
+    explicit PackageFileName(const char16_t* path) {
+        TempExpression expression;
+        GetFilePart(path, 0, TempOffset);
+        expression.StoreInto(&name_);
+    }
+    ~PackageFileName() { StringFree(name_); }
+    PackageFileName(const PackageFileName&) = delete;
+    PackageFileName& operator=(const PackageFileName&) = delete;
+
+    const char16_t* Text() const { return name_ ? name_ : u""; }
+
+private:
+    char16_t* name_ = nullptr;
+};
 
 // Passes the entries to the hook in file order as soon as their images are filled.
 class Handout {
@@ -211,13 +230,14 @@ void ReadPackage(const char16_t* path, KS_List* samples, const DecodedSamples& d
         return;
     {
         PackageSource source(FileSize(path));
+        const PackageFileName fileName(path);
         Handout handout(decoded);
         for (int64_t position = 0; source.More(); position++) {
             auto* entry = static_cast<SampleEntry*>(AddElement(samples));
             if (!entry)
                 break;
             const bool more = ReadRecord(source, entry);
-            NameSample(entry, path, position);
+            NameSample(entry, fileName.Text(), position);
             handout.Add(source, entry);
             if (!more)
                 break;

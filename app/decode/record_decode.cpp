@@ -138,6 +138,13 @@ void FillImage(const ImageJob& job) {
 }
 
 void DecodeImages(const std::vector<ImageJob>& jobs) {
+    const unsigned threads = ThreadCount(jobs);
+    // One thread fills them in file order: there is no one to balance the work with.
+    if (threads <= 1) {
+        for (const ImageJob& job : jobs)
+            FillImage(job);
+        return;
+    }
     std::vector<size_t> order;
     try {
         order.resize(jobs.size());
@@ -150,6 +157,5 @@ void DecodeImages(const std::vector<ImageJob>& jobs) {
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return jobs[a].dataSize > jobs[b].dataSize; });
-    ParallelFor(order.size(), ThreadCount(jobs),
-                [&](size_t k, bool) { FillImage(jobs[order[k]]); });
+    ParallelFor(order.size(), threads, [&](size_t k, bool) { FillImage(jobs[order[k]]); });
 }
