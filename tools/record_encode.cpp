@@ -2,6 +2,7 @@
 
 #include "app/decode/adpcm.h"
 #include "app/decode/adpcm_encode.h"
+#include "tools/interruption.h"
 
 #include <ebur128.h>
 #include <soxr.h>
@@ -110,7 +111,8 @@ bool EncodeRecord(const std::vector<int16_t>& samples, int64_t rate, std::vector
     const size_t start = package.size();
     const auto count = static_cast<int64_t>(samples.size());
     if (count > MaxRecordSamples || rate < 1 || rate > 65535 ||
-        !AppendPackageRecord(package, static_cast<uint16_t>(rate), samples.data(), count, encoder))
+        !AppendPackageRecord(package, static_cast<uint16_t>(rate), samples.data(), count, encoder,
+                             Interrupted))
         return false;
     preview.rate = rate;
     preview.samples = count;

@@ -41,6 +41,7 @@ struct RecordPreview {
 
 // Appends the record of samples at rate, with the codes encoder chooses, to package and
 // fills preview.rate, samples and snr from the decoded record. False (nothing appended)
-// when it is too long for a record.
+// when it is too long for a record, or when an interruption (Ctrl+C) came during the
+// search, which it honours within some 40 ms.
 bool EncodeRecord(const std::vector<int16_t>& samples, int64_t rate, std::vector<uint8_t>& package,
                   RecordPreview& preview, AdpcmEncoder encoder = AdpcmEncoder::Search);

@@ -82,7 +82,7 @@ std::string AppendSound(const SoundRequest& request, std::vector<uint8_t>& packa
     if (problem.empty() && gain != 1)
         problem = ToRecordSamples(mono, file.Rate(), rate, gain, samples, preview.clipped);
     if (problem.empty() && !EncodeRecord(samples, rate, package, preview, request.encoder))
-        problem = "cannot be packed: " + TooLong();
+        problem = Interrupted() ? "interrupted" : "cannot be packed: " + TooLong();
     return problem;
 }
 

@@ -31,6 +31,9 @@ enum class AdpcmEncoder {
     Search,
 };
 
+// Asked by a long encode between stretches of samples; true makes it end at once.
+using AdpcmStopRequest = bool (*)();
+
 // Encodes sampleCount samples from the start state 0/0 into (sampleCount + 1) / 2 code bytes
 // at codes: sample 2k in the low nibble of byte k, sample 2k + 1 in its high nibble, an odd
 // count's last high nibble 0. The codes are chosen by a beam search over the decoder state
@@ -39,12 +42,14 @@ enum class AdpcmEncoder {
 // they are written instead. Sets squaredError to the sum over the samples of (sample -
 // decoded sample)^2 of the codes written. Returns 0 (writing nothing) when sampleCount is
 // below 0 or at least 2^32, or when the search's working memory (about 100 KiB) cannot be
-// allocated, else 1.
+// allocated, else 1. stop, when given, is asked every 65536 samples (some 40 ms of work);
+// when it answers true the encode returns 0 with squaredError unchanged and the codes
+// incomplete.
 int AdpcmSearchEncode(const int16_t* samples, int64_t sampleCount, uint8_t* codes,
-                      uint64_t& squaredError);
+                      uint64_t& squaredError, AdpcmStopRequest stop = nullptr);
 
 // AppendPackageRecord with the codes of the given encoder; the same record layout, and the
 // same result for AdpcmEncoder::Greedy. Returns 0 (appending nothing) when the record would
-// not fit the format or the search cannot run, else 1.
+// not fit the format, the search cannot run or stop ended it, else 1.
 int AppendPackageRecord(std::vector<uint8_t>& package, uint16_t sampleRate, const int16_t* samples,
-                        int64_t sampleCount, AdpcmEncoder encoder);
+                        int64_t sampleCount, AdpcmEncoder encoder, AdpcmStopRequest stop = nullptr);

@@ -34,6 +34,8 @@ constexpr uint64_t MarginDivisor = 8;
 // Samples between two commit points; codes are fixed one interval behind the newest.
 constexpr int64_t CommitSamples = 512;
 constexpr int64_t LinkRingSamples = 2 * CommitSamples;
+// Samples between two questions to the stop request: some 40 ms of searching on one core.
+constexpr int64_t StopCheckSamples = 65536;
 // Samples of one call at most: the squared errors, each below 2^32, then sum below 2^64.
 constexpr int64_t MaxSearchSamples = int64_t{1} << 32;
 
@@ -316,11 +318,15 @@ void StartSearch(Beam& beam) {
     }
 }
 
-// Runs the search over the samples and writes its codes; returns their squared error.
-uint64_t Search(Beam& beam, const int16_t* samples, int64_t sampleCount, uint8_t* codes) {
+// Runs the search over the samples and writes its codes into squaredError; false when
+// stop asked it to end first.
+bool Search(Beam& beam, const int16_t* samples, int64_t sampleCount, uint8_t* codes,
+            AdpcmStopRequest stop, uint64_t& squaredError) {
     StartSearch(beam);
     int64_t written = 0; // codes of samples [0, written) are fixed
     for (int64_t t = 0; t < sampleCount; t++) {
+        if (t % StopCheckSamples == 0 && stop && stop())
+            return false;
         SearchSample(beam, samples, sampleCount, t);
         if ((t + 1) % CommitSamples != 0)
             continue;
@@ -340,7 +346,8 @@ uint64_t Search(Beam& beam, const int16_t* samples, int64_t sampleCount, uint8_t
             least = k;
     }
     WriteCodes(beam, least, written, sampleCount, codes);
-    return beam.paths[least].error;
+    squaredError = beam.paths[least].error;
+    return true;
 }
 
 // The greedy encoder's squared error over the samples; writes its codes when codes is set.
@@ -360,7 +367,7 @@ uint64_t GreedyEncode(const int16_t* samples, int64_t sampleCount, uint8_t* code
 } // namespace
 
 int AdpcmSearchEncode(const int16_t* samples, int64_t sampleCount, uint8_t* codes,
-                      uint64_t& squaredError) {
+                      uint64_t& squaredError, AdpcmStopRequest stop) {
     if (sampleCount < 0 || sampleCount >= MaxSearchSamples)
         return 0;
     const std::unique_ptr<Beam> beam(new (std::nothrow) Beam);
@@ -368,7 +375,10 @@ int AdpcmSearchEncode(const int16_t* samples, int64_t sampleCount, uint8_t* code
         return 0;
     if (sampleCount > 0)
         std::memset(codes, 0, static_cast<size_t>((sampleCount + 1) / 2));
-    squaredError = Search(*beam, samples, sampleCount, codes);
+    uint64_t searched = 0;
+    if (!Search(*beam, samples, sampleCount, codes, stop, searched))
+        return 0;
+    squaredError = searched;
     // The greedy codes are the bound the search must not fall behind.
     const uint64_t greedy = GreedyEncode(samples, sampleCount, nullptr);
     if (greedy < squaredError) {

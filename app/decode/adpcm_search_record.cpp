@@ -15,7 +15,7 @@ void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 } // namespace
 
 int AppendPackageRecord(std::vector<uint8_t>& package, uint16_t sampleRate, const int16_t* samples,
-                        int64_t sampleCount, AdpcmEncoder encoder) {
+                        int64_t sampleCount, AdpcmEncoder encoder, AdpcmStopRequest stop) {
     if (encoder == AdpcmEncoder::Greedy)
         return AppendPackageRecord(package, sampleRate, samples, sampleCount);
     // The layout of AppendPackageRecord: the 8-byte record header, then blocks of up to
@@ -27,7 +27,7 @@ int AppendPackageRecord(std::vector<uint8_t>& package, uint16_t sampleRate, cons
         return 0;
     const std::unique_ptr<uint8_t[]> codes(new (std::nothrow) uint8_t[codeBytes]);
     uint64_t squaredError = 0;
-    if (!codes || !AdpcmSearchEncode(samples, sampleCount, codes.get(), squaredError))
+    if (!codes || !AdpcmSearchEncode(samples, sampleCount, codes.get(), squaredError, stop))
         return 0;
     package.reserve(package.size() + 8 + static_cast<size_t>(packedSize));
     PutLe(package, sampleRate, 2);

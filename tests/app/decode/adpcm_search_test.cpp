@@ -131,4 +131,34 @@ TEST_F(AdpcmSearchTest, CountsOutOfRangeWriteAndAppendNothing) {
     EXPECT_EQ(package, (Bytes{1, 2, 3}));
 }
 
+// Asked at samples 0, 65536, 131072 and 196608 of 200000; the first true answer ends it.
+TEST_F(AdpcmSearchTest, AStopRequestEndsTheSearchAndAppendsNothing) {
+    const Samples16 samples = Noise(200000, 3, 3000);
+    const auto count = static_cast<int64_t>(samples.size());
+    Bytes whole((samples.size() + 1) / 2);
+    uint64_t wholeError = 0;
+    ASSERT_EQ(AdpcmSearchEncode(samples.data(), count, whole.data(), wholeError), 1);
+    static int asked, trueFrom;
+    const AdpcmStopRequest stop = [] { return ++asked >= trueFrom; };
+    const struct { int trueFrom, result, asked; } cases[] = {{1, 0, 1}, {3, 0, 3}, {5, 1, 4}};
+    for (const auto& c : cases) {
+        asked = 0;
+        trueFrom = c.trueFrom;
+        Bytes codes(whole.size());
+        uint64_t scored = 7;
+        EXPECT_EQ(AdpcmSearchEncode(samples.data(), count, codes.data(), scored, stop), c.result);
+        EXPECT_EQ(asked, c.asked) << c.trueFrom;
+        EXPECT_EQ(scored, c.result ? wholeError : 7u) << c.trueFrom;
+        if (c.result) {
+            EXPECT_EQ(codes, whole);
+        }
+    }
+    asked = 0;
+    trueFrom = 2;
+    Bytes package{1, 2, 3};
+    EXPECT_EQ(
+        AppendPackageRecord(package, 22050, samples.data(), count, AdpcmEncoder::Search, stop), 0);
+    EXPECT_EQ(package, (Bytes{1, 2, 3}));
+}
+
 } // namespace
