@@ -28,7 +28,7 @@ ci_targets="$targets"
 # anything is allocated.
 settings() {
     case $1 in
-    package_reader) runs=240000 options="-max_len=8192" ;;
+    package_reader) runs=300000 options="-max_len=4096" ;;
     audio_input) runs=15000 options="-max_len=4096" ;;
     catch_sound) runs=1500000 options="-max_len=4096 -malloc_limit_mb=256" ;;
     string_convert) runs=750000 options="-max_len=1024" ;;

@@ -58,7 +58,7 @@ extern KS_ListObject Samples;
 // Full path of the package that DecodePackage reads.
 extern char16_t* PackageFile;
 
-// The reader reads the package into a window of this many bytes (8 MiB; 4 KiB at the
+// The reader reads the package into a window of this many bytes (8 MiB; 1 KiB at the
 // least), and starts one more decoding thread for every DecodeThreadCodeBytes code bytes
 // read (256 KiB), up to the number of cores. Tests shrink both to reach the window's
 // edges and several threads with small packages.
