@@ -17,23 +17,6 @@
 
 namespace {
 
-// A string variable for the length of a command: results of the temporary buffer are
-// copied out at once, since the next string function reuses that space.
-class LocalString {
-public:
-    LocalString() = default;
-    ~LocalString() { StringFree(text_); }
-    LocalString(const LocalString&) = delete;
-    LocalString& operator=(const LocalString&) = delete;
-    void operator=(const char16_t* s) { StringAssign(&text_, s); }
-    const char16_t* get() const { return text_; }
-    bool empty() const { return StringLength(text_) == 0; }
-    char16_t** variable() { return &text_; }
-
-private:
-    char16_t* text_ = nullptr;
-};
-
 std::string Utf8(const char16_t* s) {
     char* utf8 = ToUtf8(s);
     std::string text = utf8;

@@ -226,8 +226,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The package file, in a folder of its own on a file system in memory, removed at
     // the end; a path there costs the reader's open and size less than a /proc path to
     // an anonymous file would.
-    static std::string folder;
-    folder = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/mv-fuzz-XXXXXX");
+    static std::string folder =
+        std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/mv-fuzz-XXXXXX";
     Check(mkdtemp(folder.data()) != nullptr, "cannot create the package folder", -1);
     static const std::string path = folder + "/package";
     PackageFd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

@@ -318,8 +318,8 @@ void StartSearch(Beam& beam) {
     }
 }
 
-// Runs the search over the samples and writes its codes into squaredError; false when
-// stop asked it to end first.
+// Runs the search over the samples, writes its codes and sets squaredError to their
+// squared error; false, with squaredError unchanged, when stop asked it to end first.
 bool Search(Beam& beam, const int16_t* samples, int64_t sampleCount, uint8_t* codes,
             AdpcmStopRequest stop, uint64_t& squaredError) {
     StartSearch(beam);
@@ -375,10 +375,8 @@ int AdpcmSearchEncode(const int16_t* samples, int64_t sampleCount, uint8_t* code
         return 0;
     if (sampleCount > 0)
         std::memset(codes, 0, static_cast<size_t>((sampleCount + 1) / 2));
-    uint64_t searched = 0;
-    if (!Search(*beam, samples, sampleCount, codes, stop, searched))
+    if (!Search(*beam, samples, sampleCount, codes, stop, squaredError))
         return 0;
-    squaredError = searched;
     // The greedy codes are the bound the search must not fall behind.
     const uint64_t greedy = GreedyEncode(samples, sampleCount, nullptr);
     if (greedy < squaredError) {

@@ -124,25 +124,6 @@ void NameSample(SampleEntry* entry, const char16_t* fileName, int64_t position) 
     expression.StoreInto(&entry->Name);
 }
 
-// The file-name part of a package's path, which every sample's name starts with: taken
-// once per package, not once per record.
-class PackageFileName {
-public:
-    explicit PackageFileName(const char16_t* path) {
-        TempExpression expression;
-        GetFilePart(path, 0, TempOffset);
-        expression.StoreInto(&name_);
-    }
-    ~PackageFileName() { StringFree(name_); }
-    PackageFileName(const PackageFileName&) = delete;
-    PackageFileName& operator=(const PackageFileName&) = delete;
-
-    const char16_t* Text() const { return name_ ? name_ : u""; }
-
-private:
-    char16_t* name_ = nullptr;
-};
-
 // Passes the entries to the hook in file order as soon as their images are filled.
 class Handout {
 public:
@@ -230,14 +211,19 @@ void ReadPackage(const char16_t* path, KS_List* samples, const DecodedSamples& d
         return;
     {
         PackageSource source(FileSize(path));
-        const PackageFileName fileName(path);
+        // Every sample's name starts with it: taken once per package, not once per record.
+        LocalString fileName;
+        {
+            TempExpression e;
+            fileName = GetFilePart(path, 0, e.Start());
+        }
         Handout handout(decoded);
         for (int64_t position = 0; source.More(); position++) {
             auto* entry = static_cast<SampleEntry*>(AddElement(samples));
             if (!entry)
                 break;
             const bool more = ReadRecord(source, entry);
-            NameSample(entry, fileName.Text(), position);
+            NameSample(entry, fileName.get(), position);
             handout.Add(source, entry);
             if (!more)
                 break;

@@ -76,6 +76,24 @@ int StringCompareNoCase(const char16_t* a, const char16_t* b);
 char16_t* StringCopy(char16_t* dest, const char16_t* src);
 char16_t* StringCopyN(char16_t* dest, const char16_t* src, int64_t n);
 
+// A string variable freed at the end of its scope, for C++ callers: results of the
+// temporary buffer are copied out at once, since the next string function reuses that
+// space.
+class LocalString {
+public:
+    LocalString() = default;
+    ~LocalString() { StringFree(text_); }
+    LocalString(const LocalString&) = delete;
+    LocalString& operator=(const LocalString&) = delete;
+    void operator=(const char16_t* s) { StringAssign(&text_, s); }
+    const char16_t* get() const { return text_; }
+    bool empty() const { return StringLength(text_) == 0; }
+    char16_t** variable() { return &text_; }
+
+private:
+    char16_t* text_ = nullptr;
+};
+
 // --- String functions ---------------------------------------------------------------------
 // Each writes its result at byte position p of the buffer (normally TempOffset), leaves
 // TempOffset right behind it (a 0 unit follows) and returns the result's address.
